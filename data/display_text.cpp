@@ -1,0 +1,143 @@
+#include "data/display_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace talvex::data {
+namespace {
+
+// "YYYY-MM-DD" -> "DD.MM.YYYY"; empty for a zero date or a date without month or day.
+std::string date_text(std::string_view raw) {
+  if (raw.size() < 10)
+    return std::string(raw);
+  const std::string_view year = raw.substr(0, 4), month = raw.substr(5, 2), day = raw.substr(8, 2);
+  if (month == "00" || day == "00")
+    return {};
+  std::string out;
+  out.append(day).append(".").append(month).append(".").append(year);
+  return out;
+}
+
+// "HH:MM:SS[.ffffff]" (the hours may be negative or longer) -> "H:mm:ss".
+std::string time_text(std::string_view raw) {
+  std::string sign;
+  if (!raw.empty() && raw.front() == '-') {
+    sign = "-";
+    raw.remove_prefix(1);
+  }
+  const auto colon = raw.find(':');
+  if (colon == std::string_view::npos || raw.size() < colon + 6)
+    return sign + std::string(raw);
+  std::string_view hours = raw.substr(0, colon);
+  while (hours.size() > 1 && hours.front() == '0')
+    hours.remove_prefix(1);
+  return sign + std::string(hours) + std::string(raw.substr(colon, 6));
+}
+
+// "YYYY-MM-DD HH:MM:SS[.ffffff]": the date, and the time unless it is exactly midnight.
+std::string date_time_text(std::string_view raw) {
+  const std::string date = date_text(raw.substr(0, 10));
+  if (date.empty() || raw.size() < 19)
+    return date;
+  const std::string_view time = raw.substr(11);
+  const bool midnight = time.substr(0, 8) == "00:00:00" &&
+                        time.substr(8).find_first_not_of(".0") == std::string_view::npos;
+  return midnight ? date : date + " " + time_text(time);
+}
+
+// Every line break (CR, LF or CR LF) becomes CR LF.
+std::string crlf_text(std::string_view raw) {
+  std::string out;
+  out.reserve(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < raw.size() && raw[i + 1] == '\n')
+        ++i;
+    } else if (raw[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += raw[i];
+    }
+  }
+  return out;
+}
+
+std::size_t utf8_length(std::string_view text) {
+  std::size_t n = 0;
+  for (unsigned char c : text)
+    n += (c & 0xC0) != 0x80;
+  return n;
+}
+
+std::string kind_text(ColumnKind kind, std::string_view raw) {
+  switch (kind) {
+    case ColumnKind::Boolean:
+      return raw.find_first_not_of("-0") == std::string_view::npos ? "False" : "True";
+    case ColumnKind::LongText:
+      return crlf_text(raw);
+    case ColumnKind::Number:
+      return general_number_text(std::strtod(std::string(raw).c_str(), nullptr));
+    case ColumnKind::Date:
+      return date_text(raw);
+    case ColumnKind::Time:
+      return time_text(raw);
+    case ColumnKind::DateTime:
+      return date_time_text(raw);
+    case ColumnKind::Integer:
+    case ColumnKind::Text:
+    case ColumnKind::Raw:
+      break;
+  }
+  return std::string(raw);
+}
+
+}  // namespace
+
+std::string display_text(ColumnKind kind, std::optional<std::string_view> value) {
+  if (!value)
+    return {};
+  std::string text = kind_text(kind, *value);
+  if (utf8_length(text) > kMemoCapacity)
+    return std::string(kMemoCapacityText);
+  return text;
+}
+
+std::string general_number_text(double value) {
+  if (value == 0)
+    return "0";
+  // 15 significant digits: d.dddddddddddddde[+-]x
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.14e", value);
+  std::string s(buf);
+  const auto e = s.find('e');
+  const int exponent = std::atoi(s.c_str() + e + 1);
+  std::string mantissa = s.substr(0, e);
+  const bool negative = mantissa.front() == '-';
+  if (negative)
+    mantissa.erase(0, 1);
+  std::string digits = mantissa.substr(0, 1) + mantissa.substr(2);
+  while (digits.size() > 1 && digits.back() == '0')
+    digits.pop_back();
+
+  std::string out = negative ? "-" : "";
+  if (exponent >= 15 || exponent < -5) {
+    out += digits.substr(0, 1);
+    if (digits.size() > 1)
+      out += "," + digits.substr(1);
+    out += "E" + std::to_string(exponent);
+  } else if (exponent < 0) {
+    out += "0," + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  } else {
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= whole) {
+      out += digits + std::string(whole - digits.size(), '0');
+    } else {
+      out += digits.substr(0, whole) + "," + digits.substr(whole);
+    }
+  }
+  return out;
+}
+
+}  // namespace talvex::data

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace talvex::data {
+
+// A failure of the database layer: the connection, a statement or a bound field. The message is
+// the exact text the operator sees. The error remembers the code address that raised it, which the
+// start-up failure box reports.
+class DataError : public std::runtime_error {
+ public:
+  explicit DataError(const std::string& message);
+  const void* address() const { return address_; }
+
+ private:
+  const void* address_;
+};
+
+// A text that had to be a number and is not, or arithmetic that leaves the 32-bit range.
+class ConvertError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace talvex::data

@@ -1,0 +1,53 @@
+#include "data/query_slot.h"
+
+#include "data/errors.h"
+
+namespace talvex::data {
+
+QuerySlot::QuerySlot(std::string name, Connection& connection, Sql default_statement,
+                     std::vector<Binding> bindings)
+    : name_(std::move(name)),
+      connection_(connection),
+      statement_(std::move(default_statement)),
+      bindings_(std::move(bindings)) {}
+
+void QuerySlot::clear() {
+  active_ = false;
+  result_ = {};
+  statement_.reset();
+}
+
+void QuerySlot::reload(const Sql& statement) {
+  clear();
+  statement_ = statement;
+  open();
+}
+
+void QuerySlot::open() {
+  if (active_)
+    return;
+  ResultTable result = connection_.query(statement_ ? *statement_ : Sql(""));
+  for (const Binding& b : bindings_) {
+    if (result.column_index(b.column) < 0) {
+      throw DataError(b.field + ": Field '" + b.column + "' not found");
+    }
+  }
+  result_ = std::move(result);
+  active_ = true;
+}
+
+std::string QuerySlot::field_text(std::string_view column) const {
+  if (!active_ || result_.rows.empty())
+    return {};
+  const int c = result_.column_index(column);
+  return c < 0 ? std::string() : result_.rows.front()[static_cast<std::size_t>(c)];
+}
+
+const std::string& QuerySlot::text(std::size_t row, std::string_view column) const {
+  const int c = result_.column_index(column);
+  if (c < 0)
+    throw DataError("Field '" + std::string(column) + "' not found");
+  return result_.rows.at(row)[static_cast<std::size_t>(c)];
+}
+
+}  // namespace talvex::data

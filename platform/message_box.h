@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace talvex::platform {
+
+// Shows a failure to the operator: an error box with an OK button. The box does not stop the
+// timers; while one box is open, further failures are written to standard error only.
+class MessageBox {
+ public:
+  virtual ~MessageBox() = default;
+  virtual void show_error(const std::string& caption, const std::string& text) = 0;
+};
+
+}  // namespace talvex::platform

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what Talvex needs to build, run and test on Debian 12. Does nothing when all is there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config clang-format
+  qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest
+  mariadb-server cups-daemon poppler-utils
+  xvfb xauth fontconfig fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+# The packages must not start system services of their own: the tests and the demo run private ones.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' >"$policy"
+  chmod 755 "$policy"
+  trap 'rm -f "$policy"' EXIT
+fi
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,121 @@
+#include "tests/support/database_fixture.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace talvex::testing {
+namespace {
+
+constexpr const char* kTables[] = {"printers", "settings",   "print",   "zakaz", "podzakaz", "menu",
+                                   "tables",   "cat_tables", "clients", "pay",   "type_pay"};
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path);
+  if (!in)
+    throw std::runtime_error("cannot read " + path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Splits a script at the semicolons that end its lines; the schema has no other semicolons.
+std::vector<std::string> statements_of(const std::string& script) {
+  std::vector<std::string> out;
+  std::string current;
+  std::istringstream lines(script);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("--", 0) == 0)
+      continue;
+    current += line + "\n";
+    if (!line.empty() && line.back() == ';') {
+      out.push_back(current);
+      current.clear();
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string source_path(std::string_view relative) {
+  const char* root = std::getenv("TALVEX_SOURCE_DIR");
+  if (root == nullptr)
+    throw std::runtime_error("TALVEX_SOURCE_DIR is not set: run the tests with ctest");
+  return std::string(root) + "/" + std::string(relative);
+}
+
+data::ConnectionParams test_server_params() {
+  const char* servers = std::getenv("TALVEX_TEST_SERVERS");
+  if (servers == nullptr)
+    throw std::runtime_error("TALVEX_TEST_SERVERS is not set: run the tests with ctest");
+  std::ifstream in(std::string(servers) + "/mariadb/port");
+  unsigned port = 0;
+  if (!(in >> port))
+    throw std::runtime_error("the private MariaDB server is not running");
+  data::ConnectionParams p;
+  p.host = "127.0.0.1";
+  p.port = port;
+  p.database = "";
+  return p;
+}
+
+void create_schema_database(const data::ConnectionParams& server, const std::string& database) {
+  data::ConnectionParams p = server;
+  p.database = "";
+  data::Connection admin(p);
+  admin.execute(data::Sql::fixed("DROP DATABASE IF EXISTS `" + database + "`"));
+  admin.execute(data::Sql::fixed("CREATE DATABASE `" + database + "` CHARACTER SET utf8mb4"));
+  admin.execute(data::Sql::fixed("USE `" + database + "`"));
+  for (const std::string& s : statements_of(read_file(source_path("db/schema.sql")))) {
+    admin.execute(data::Sql::fixed(s));
+  }
+}
+
+std::string DatabaseTest::database_;
+std::unique_ptr<data::Connection> DatabaseTest::admin_;
+
+void DatabaseTest::SetUpTestSuite() {
+  std::string suite = ::testing::UnitTest::GetInstance()->current_test_suite()->name();
+  for (char& c : suite)
+    c = std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_';
+  database_ = "t_" + suite + "_" + std::to_string(getpid());
+  create_schema_database(test_server_params(), database_);
+  admin_ = std::make_unique<data::Connection>(params());
+}
+
+void DatabaseTest::TearDownTestSuite() {
+  if (admin_)
+    admin_->execute(data::Sql::fixed("DROP DATABASE IF EXISTS `" + database_ + "`"));
+  admin_.reset();
+}
+
+void DatabaseTest::SetUp() {
+  for (const char* table : kTables)
+    sql(std::string("TRUNCATE TABLE `") + table + "`");
+}
+
+data::ConnectionParams DatabaseTest::params() {
+  data::ConnectionParams p = test_server_params();
+  p.database = database_;
+  return p;
+}
+
+void DatabaseTest::sql(std::string_view statement) {
+  admin_->execute(data::Sql::fixed(statement));
+}
+
+std::vector<std::vector<std::string>> DatabaseTest::rows(std::string_view query) {
+  return admin_->query(data::Sql::fixed(query)).rows;
+}
+
+std::string DatabaseTest::scalar(std::string_view query) {
+  const auto r = rows(query);
+  return r.empty() || r.front().empty() ? std::string() : r.front().front();
+}
+
+}  // namespace talvex::testing

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/connection.h"
+
+namespace talvex::testing {
+
+// A file of the source tree, by its path from the repository root.
+std::string source_path(std::string_view relative);
+
+// The private MariaDB server that ctest starts for the test run; no database selected.
+data::ConnectionParams test_server_params();
+
+// Creates `database` from db/schema.sql on the server of `server` (dropping an older one).
+void create_schema_database(const data::ConnectionParams& server, const std::string& database);
+
+// Each suite works in a database of its own, made from db/schema.sql when the suite starts and
+// dropped when it ends; every test starts with empty tables.
+class DatabaseTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+
+  // Connection parameters of the suite's database, for the code under test.
+  static data::ConnectionParams params();
+  // Runs statements on the suite's database through a connection of the test's own.
+  static void sql(std::string_view statement);
+  // The rows of a query as texts (NULL reads as empty).
+  static std::vector<std::vector<std::string>> rows(std::string_view query);
+  // The first value of the first row of a query, or empty.
+  static std::string scalar(std::string_view query);
+
+ private:
+  static std::string database_;
+  static std::unique_ptr<data::Connection> admin_;
+};
+
+}  // namespace talvex::testing

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/panel.h"
+
+namespace talvex::testing {
+
+// The status panel as the engine sees it, with the design texts it starts with.
+class FakePanel final : public platform::Panel {
+ public:
+  FakePanel() {
+    for (std::size_t i = 0; i < labels.size(); ++i)
+      labels[i] = "Label" + std::to_string(i + 1);
+  }
+  void set_label(int number, const std::string& text) override {
+    labels.at(static_cast<std::size_t>(number - 1)) = text;
+  }
+  void add_port(const std::string& entry) override { ports.push_back(entry); }
+  std::string port_text() const override { return port; }
+  void clear_printer_list() override { printer_list.clear(); }
+  void add_printer_line(const std::string& line) override { printer_list.push_back(line); }
+  void set_size(int w, int h) override { size = {w, h}; }
+  void close() override { closed = true; }
+
+  const std::string& label(int number) const {
+    return labels.at(static_cast<std::size_t>(number - 1));
+  }
+
+  std::array<std::string, 7> labels;
+  std::vector<std::string> ports;
+  std::string port = "1";
+  std::vector<std::string> printer_list;
+  std::pair<int, int> size{790, 563};
+  bool closed = false;
+};
+
+// Records every error box instead of showing it.
+class FakeMessageBox final : public platform::MessageBox {
+ public:
+  void show_error(const std::string& caption, const std::string& text) override {
+    shown.push_back({caption, text});
+  }
+  struct Shown {
+    std::string caption;
+    std::string text;
+  };
+  std::vector<Shown> shown;
+};
+
+// A clock that stands still until the test moves it.
+class FakeClock final : public platform::Clock {
+ public:
+  std::int64_t local_now_ms() const override { return now_ms; }
+  std::int64_t now_ms = 1428400000000;  // 07.04.2015 09:46:40
+};
+
+}  // namespace talvex::testing

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "data/connection.h"
+
+namespace talvex::testing {
+
+// A MariaDB server of the test's own, for tests that stop and start the server and must not
+// disturb the shared one. Started by the constructor, removed by the destructor.
+class PrivateServer {
+ public:
+  PrivateServer();
+  ~PrivateServer();
+  PrivateServer(const PrivateServer&) = delete;
+  PrivateServer& operator=(const PrivateServer&) = delete;
+
+  void stop();
+  void start();  // on the same port as before
+  unsigned port() const { return port_; }
+  // The server with `database` selected.
+  data::ConnectionParams params(const std::string& database) const;
+
+ private:
+  std::string dir_;
+  unsigned port_ = 0;
+};
+
+// A TCP port on 127.0.0.1 on which nothing listens.
+unsigned unused_port();
+
+}  // namespace talvex::testing

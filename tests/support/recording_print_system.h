@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/print_system.h"
+
+namespace talvex::testing {
+
+// A print system that keeps every page it is asked to print, for tests of the printer object and
+// of the documents. Its printers, default printer and failures are set by the test.
+class RecordingPrintSystem final : public platform::PrintSystem {
+ public:
+  struct Job {
+    int index;
+    std::string printer;
+    platform::PrintedPage page;
+  };
+
+  explicit RecordingPrintSystem(std::vector<std::string> printers = {"KASSA-80", "BAR-58",
+                                                                     "KITCHEN-80", "CONTROL-80"},
+                                std::optional<int> default_index = 0)
+      : printers(std::move(printers)), default_index(default_index) {}
+
+  std::vector<std::string> installed_printers() override;
+  std::optional<int> default_printer() override { return default_index; }
+  bool can_open(int index) override { return unopenable.count(index) == 0; }
+  void print(int index, const platform::PrintedPage& page) override;
+
+  // The texts of job `n` as lines "x,y,pt,text", for compact comparisons.
+  std::vector<std::string> lines(std::size_t n) const;
+
+  std::vector<std::string> printers;
+  std::optional<int> default_index;
+  std::set<int> unopenable;                // printers whose documents cannot be begun
+  std::optional<std::string> refuse_with;  // print() throws this text when set
+  int list_calls = 0;
+  std::vector<Job> jobs;
+};
+
+}  // namespace talvex::testing
