@@ -33,6 +33,7 @@ void QuerySlot::open() {
     }
   }
   result_ = std::move(result);
+  current_ = 0;
   active_ = true;
 }
 
@@ -40,7 +41,13 @@ std::string QuerySlot::field_text(std::string_view column) const {
   if (!active_ || result_.rows.empty())
     return {};
   const int c = result_.column_index(column);
-  return c < 0 ? std::string() : result_.rows.front()[static_cast<std::size_t>(c)];
+  return c < 0 ? std::string() : result_.rows[current_][static_cast<std::size_t>(c)];
+}
+
+void QuerySlot::move_to(std::size_t row) {
+  if (!active_ || row >= result_.rows.size())
+    throw DataError(name_ + ": no row " + std::to_string(row));
+  current_ = row;
 }
 
 const std::string& QuerySlot::text(std::size_t row, std::string_view column) const {

@@ -39,7 +39,10 @@ class QuerySlot {
   // or the value is NULL.
   std::string field_text(std::string_view column) const;
 
-  // Every row of the open result, the current one first. Throws DataError for a column the result
+  // Makes another row of the open result the current one; the bound fields then show it.
+  void move_to(std::size_t row);
+
+  // Every row of the open result, in the result's order. Throws DataError for a column the result
   // does not have.
   std::size_t row_count() const { return active_ ? result_.rows.size() : 0; }
   const std::string& text(std::size_t row, std::string_view column) const;
@@ -50,6 +53,7 @@ class QuerySlot {
   std::optional<Sql> statement_;
   std::vector<Binding> bindings_;
   ResultTable result_;
+  std::size_t current_ = 0;
   bool active_ = false;
 };
 
