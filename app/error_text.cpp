@@ -1,0 +1,34 @@
+#include "app/error_text.h"
+
+#include <string_view>
+
+namespace talvex::app {
+namespace {
+
+std::string innermost_message(const std::exception& failure) {
+  std::string message = failure.what();
+  try {
+    std::rethrow_if_nested(failure);
+  } catch (const std::exception& inner) {
+    std::string deeper = innermost_message(inner);
+    if (!deeper.empty())
+      message = std::move(deeper);
+  } catch (...) {
+  }
+  return message;
+}
+
+}  // namespace
+
+std::string error_box_text(std::string message) {
+  // UTF-8 lead and continuation bytes are all above '.', as are the characters they encode.
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+    message += '.';
+  return message;
+}
+
+std::string error_box_text(const std::exception& failure) {
+  return error_box_text(innermost_message(failure));
+}
+
+}  // namespace talvex::app

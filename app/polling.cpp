@@ -1,0 +1,155 @@
+#include <set>
+#include <string_view>
+
+#include "app/form1.h"
+#include "data/errors.h"
+#include "data/integer_parse.h"
+
+namespace talvex::app {
+namespace {
+
+constexpr std::int32_t kDataCheckTicks = 10;
+// A countdown that cannot be reloaded from printer_timer starts again from here.
+constexpr std::int32_t kFallbackQueueTicks = 10;
+// A row whose job failed waits this many Timer2 ticks before it is tried again.
+constexpr std::int64_t kRetryHoldTicks = 300;
+// At most this many passed-over rows are named on the panel.
+constexpr std::size_t kNamedRows = 3;
+
+bool is_job_type(std::string_view type) {
+  return type == "podzakaz" || type == "predcheck" || type == "zakaz_close";
+}
+
+std::string queue_state_text(bool waiting, const std::vector<std::string>& passed_over) {
+  if (!waiting)
+    return "Нет очереди печати";
+  std::string text = "Есть очередь печати";
+  if (passed_over.empty())
+    return text;
+  text += " (неизвестный тип: ";
+  for (std::size_t i = 0; i < passed_over.size() && i < kNamedRows; ++i) {
+    text += (i ? ", " : "") + passed_over[i];
+  }
+  return text + (passed_over.size() > kNamedRows ? ", …)" : ")");
+}
+
+}  // namespace
+
+void TForm1::Timer1Timer() {
+  guarded([this] {
+    tm = tm - 1;
+    services_.panel.set_label(5, "Проверка данных через: " + std::to_string(tm) + " c.");
+    if (tm != 0)
+      return;
+    // Reset first, so a failure below keeps the ten-tick rhythm.
+    tm = kDataCheckTicks;
+    db.UniSQL1.execute("SELECT * FROM `print` limit 1");
+    settings();
+  });
+}
+
+void TForm1::Timer2Timer() {
+  guarded([this] {
+    ++queue_ticks_;
+    tmr = tmr - 1;
+    services_.panel.set_label(6, "До проверки печати: " + std::to_string(tmr) + " c.");
+    if (tmr != 0)
+      return;
+    if (reload_queue_countdown())
+      check_print();
+  });
+}
+
+bool TForm1::reload_queue_countdown() {
+  const std::string text = setting_values.printer_timer;
+  try {
+    tmr = data::parse_int(text);
+  } catch (const data::ConvertError& failure) {
+    tmr = kFallbackQueueTicks;
+    show_failure(failure);
+    return false;
+  }
+  if (tmr < 1) {
+    tmr = kFallbackQueueTicks;
+    show_failure("'" + text + "' is not a valid printer_timer value (it must be 1 or more)");
+    return false;
+  }
+  return true;
+}
+
+void TForm1::check_print() {
+  data::QuerySlot& queue = db.UniQuery(3);
+  queue.reload("select * from print where status='no' ORDER BY id ASC");
+
+  // Forget failed or half-printed jobs whose rows no longer wait.
+  std::set<std::string> waiting;
+  for (std::size_t r = 0; r < queue.row_count(); ++r)
+    waiting.insert(queue.text(r, "id"));
+  std::erase_if(held_until_, [&](const auto& e) { return waiting.count(e.first) == 0; });
+  std::erase_if(progress_, [&](const auto& e) { return waiting.count(e.first) == 0; });
+
+  // The oldest row of a known type that is not waiting out a failure; rows of other types stay
+  // waiting and are passed over.
+  std::vector<std::string> passed_over;
+  bool chosen = false;
+  for (std::size_t r = 0; r < queue.row_count() && !chosen; ++r) {
+    const std::string& id = queue.text(r, "id");
+    if (!is_job_type(queue.text(r, "type"))) {
+      passed_over.push_back(id);
+      continue;
+    }
+    const auto held = held_until_.find(id);
+    if (held != held_until_.end() && held->second > queue_ticks_)
+      continue;
+    queue.move_to(r);
+    chosen = true;
+  }
+
+  print_id = db.DBMemo(4);
+  services_.panel.set_label(7, queue_state_text(!db.DBMemo(6).empty(), passed_over));
+  if (!chosen || db.DBMemo(4).empty())
+    return;
+
+  if (db.DBMemo(7) == "podzakaz") {
+    podzakaz();
+  } else if (db.DBMemo(7) == "predcheck") {
+    predcheck();
+  } else if (db.DBMemo(7) == "zakaz_close") {
+    zakaz_close();
+  }
+}
+
+void TForm1::podzakaz() {
+  run_job(&Jobs::podzakaz);
+}
+void TForm1::predcheck() {
+  run_job(&Jobs::predcheck);
+}
+void TForm1::zakaz_close() {
+  run_job(&Jobs::zakaz_close);
+}
+
+void TForm1::run_job(void (Jobs::*job)(tickets::JobContext&)) {
+  const std::string id = print_id;
+  const std::int32_t resume = tmr;
+  tickets::JobContext context{db,
+                              services_.printer,
+                              services_.clock,
+                              setting_values,
+                              print_id,
+                              progress_[id],
+                              [this](int ticks) { tmr = ticks; }};
+  try {
+    ((*jobs_).*job)(context);
+  } catch (...) {
+    // The row waits out its hold while the rows behind it print; the queue goes on as if no
+    // job had run.
+    held_until_[id] = queue_ticks_ + kRetryHoldTicks;
+    tmr = resume;
+    throw;
+  }
+  progress_.erase(id);
+  held_until_.erase(id);
+}
+
+}  // namespace talvex::app

@@ -1,0 +1,69 @@
+#include "app/form1.h"
+#include "app/test_page.h"
+#include "data/integer_parse.h"
+#include "tickets/page.h"
+#include "tickets/texts.h"
+#include "tickets/ticket_frame.h"
+
+namespace talvex::app {
+namespace {
+
+// The moment of printing as "dd mm yyyy hh:mm:ss".
+std::string test_page_time(const platform::Clock& clock) {
+  return tickets::format_seconds(clock.local_now_ms() / 1000, "dd mm yyyy hh:nn:ss");
+}
+
+}  // namespace
+
+void TForm1::count_port() {
+  const std::size_t n = services_.printer.printers().size();
+  for (std::size_t i = 0; i < n; ++i)
+    services_.panel.add_port(std::to_string(i));
+}
+
+void TForm1::Button8Click() {
+  guarded([this] {
+    services_.panel.clear_printer_list();
+    const std::vector<std::string>& names = services_.printer.printers();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      services_.panel.add_printer_line(std::to_string(i) + " " + names[i]);
+    }
+  });
+}
+
+void TForm1::Button1Click() {
+  guarded([this] { test_print_on_role("KASSA"); });
+}
+void TForm1::Button2Click() {
+  guarded([this] { test_print_on_role("BAR"); });
+}
+void TForm1::Button3Click() {
+  guarded([this] { test_print_on_role("KITCHEN"); });
+}
+void TForm1::Button4Click() {
+  guarded([this] { test_print_on_role("CONTROL"); });
+}
+
+void TForm1::test_print_on_role(const char* role) {
+  tickets::choose_printer_by_role(db, services_.printer, role);
+  tickets::Page page(services_.printer);
+  page.start(kTestPageTitle);
+  draw_test_page(page, TestPageSizes::Role, db.DBMemo(2), test_page_time(services_.clock));
+  page.end();
+}
+
+void TForm1::Button5Click() {
+  guarded([this] {
+    // The printer line names the role whose port is the chosen index.
+    const std::string chosen = services_.panel.port_text();
+    db.UniQuery(1).reload(data::Sql("select * from printers where port='") + data::value(chosen) +
+                          "'");
+    services_.printer.set_printer_index(data::parse_int(chosen));
+    tickets::Page page(services_.printer);
+    page.start(kTestPageTitle);
+    draw_test_page(page, TestPageSizes::ChosenIndex, db.DBMemo(2), test_page_time(services_.clock));
+    page.end();
+  });
+}
+
+}  // namespace talvex::app

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "data/errors.h"
+#include "platform/printer.h"
+#include "tests/support/database_fixture.h"
+#include "tests/support/fakes.h"
+#include "tests/support/recording_print_system.h"
+
+namespace talvex::testing {
+
+// Jobs that behave like the real ones towards the queue (hold the countdown at 300, mark the row,
+// then set the countdown to 2) and record which row ran at which tick. Rows listed in `failing`
+// fail after taking the countdown to 300.
+class RecordingJobs final : public app::Jobs {
+ public:
+  struct Run {
+    std::string type;
+    std::string id;
+    int tick;
+  };
+
+  explicit RecordingJobs(const int& tick) : tick_(tick) {}
+
+  void podzakaz(tickets::JobContext& job) override { run("podzakaz", job); }
+  void predcheck(tickets::JobContext& job) override { run("predcheck", job); }
+  void zakaz_close(tickets::JobContext& job) override { run("zakaz_close", job); }
+
+  std::vector<Run> runs;
+  std::set<std::string> failing;
+
+ private:
+  void run(const std::string& type, tickets::JobContext& job) {
+    runs.push_back({type, job.print_id, tick_});
+    job.set_tmr(300);
+    if (failing.count(job.print_id) != 0)
+      throw data::DataError("Printer jammed");
+    job.db.UniSQL1.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
+                           data::value(job.print_id) + "'");
+    job.set_tmr(2);
+  }
+
+  const int& tick_;
+};
+
+// The main window on the suite's database, with a fake panel, message box and clock, the
+// recording printer and recording jobs. tick() delivers one tick of both timers.
+class FormTest : public DatabaseTest {
+ protected:
+  void SetUp() override {
+    DatabaseTest::SetUp();
+    make_form(params());
+  }
+
+  void make_form(const data::ConnectionParams& p) {
+    form.reset();
+    auto recording = std::make_unique<RecordingJobs>(now);
+    jobs = recording.get();
+    form = std::make_unique<app::TForm1>(p, app::Services{panel, printer, box, clock, "Talvex"},
+                                         std::move(recording));
+    form->db.UniConnection1.set_statement_observer([this](const std::string& s) {
+      sent.push_back({now, s});
+    });
+  }
+
+  void start() {
+    form->load();
+    form->FormCreate();
+  }
+
+  void tick(int n = 1) {
+    for (int i = 0; i < n; ++i) {
+      ++now;
+      form->Timer1Timer();
+      form->Timer2Timer();
+    }
+  }
+
+  // The ticks at which `statement` was sent.
+  std::vector<int> ticks_of(const std::string& statement) const {
+    std::vector<int> out;
+    for (const auto& s : sent) {
+      if (s.text == statement)
+        out.push_back(s.tick);
+    }
+    return out;
+  }
+
+  void standard_settings(const std::string& printer_timer = "5") {
+    sql("INSERT INTO settings (name, value) VALUES ('oragnization', 'ТОО «Зефира»'), "
+        "('title', 'Кафе'), ('control_printer', '1'), ('printer_timer', '" +
+        printer_timer +
+        "'), ('printer_total', '0'), ('name_check_left', '60'), ('title_check_left', '120')");
+  }
+
+  struct Sent {
+    int tick;
+    std::string text;
+  };
+
+  int now = 0;
+  FakePanel panel;
+  FakeMessageBox box;
+  FakeClock clock;
+  RecordingPrintSystem printers;
+  platform::Printer printer{printers};
+  RecordingJobs* jobs = nullptr;
+  std::unique_ptr<app::TForm1> form;
+  std::vector<Sent> sent;
+};
+
+}  // namespace talvex::testing

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "data/database.h"
+#include "platform/clock.h"
+#include "platform/printer.h"
+#include "tickets/settings.h"
+
+namespace talvex::tickets {
+
+// The documents of one queued job that have come out already. A job that fails is tried again
+// later; it skips what is marked here, so a retry never prints a document twice.
+class JobProgress {
+ public:
+  bool printed(const std::string& document) const { return printed_.count(document) != 0; }
+  void mark_printed(const std::string& document) { printed_.insert(document); }
+
+ private:
+  std::set<std::string> printed_;
+};
+
+// What a job works with, handed over by the main window for each job: the database components,
+// the printer object, the clock, the settings, the queue row's id and the job's progress.
+// `set_tmr` sets the queue countdown.
+struct JobContext {
+  data::Database& db;
+  platform::Printer& printer;
+  const platform::Clock& clock;
+  const Settings& settings;
+  const std::string& print_id;
+  JobProgress& progress;
+  std::function<void(int)> set_tmr;
+};
+
+}  // namespace talvex::tickets

@@ -1,0 +1,26 @@
+#include "tickets/page.h"
+
+namespace talvex::tickets {
+
+Page::~Page() {
+  if (open_)
+    printer_.abort();
+}
+
+void Page::start(const std::string& title) {
+  top = 0;
+  printer_.begin_doc(title);
+  open_ = true;
+}
+
+void Page::line(int x, const std::string& text, int advance) {
+  printer_.text_out(x, top, text);
+  top += advance;
+}
+
+void Page::end() {
+  open_ = false;
+  printer_.end_doc();
+}
+
+}  // namespace talvex::tickets
