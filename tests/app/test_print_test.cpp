@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include "tests/app/form_fixture.h"
+
+namespace talvex::testing {
+namespace {
+
+// The test page line by line as "y,size,text", for the role buttons and the chosen-index button.
+std::vector<std::string> expected_test_page(bool role, const std::string& printer_line,
+                                            const std::string& printed_at) {
+  const std::string dashes(60, '-');
+  const auto small = [&](int y, const std::string& text) {
+    return std::to_string(y) + "," + (role ? "8," : "12,") + text;
+  };
+  std::vector<std::string> page = {
+      std::string("0,") + (role ? "14" : "16") + ",ZEPHYRA",
+      std::string("40,") + (role ? "12" : "10") + ",KALVO BAR",
+      small(100, "Счет № 12344 "),
+      small(125, printed_at),
+      small(150, printer_line),
+      small(175, dashes),
+  };
+  for (int i = 1; i <= 5; ++i) {
+    const std::string n = std::to_string(i);
+    page.push_back(std::to_string(150 + 50 * i) + ",9," + n + "тут отображается заказ ");
+    page.push_back(std::to_string(175 + 50 * i) + ",9,  " + n + " X 1000 = 5000 тг.");
+  }
+  const std::vector<std::string> tail = {
+      "450,9," + dashes,
+      "475,10,Сумма заказа: 50000 тг.",
+      "505,10,Скидка: 0%",
+      "535,10,Итог: 50000 тг.",
+      "565,10," + dashes,
+      "595,10,Оплата наличными: 50000 тг.",
+      "625,10,Оплата картой: 0 тг.",
+      "655,10,Сдача: 0 тг.",
+      "685,10," + dashes,
+      "715,10," + dashes,
+      "745,12,Ждем Вас снова у нас!!!",
+  };
+  page.insert(page.end(), tail.begin(), tail.end());
+  return page;
+}
+
+class TestPrintTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', 1), "
+        "(3, 'KITCHEN', 2), (4, 'CONTROL', -1)");
+    clock.now_ms = 1428400000123;  // 07.04.2015 09:46:40.123
+    start();
+  }
+
+  // The last printed page as "y,size,text"; every line must stand at x = 0.
+  std::vector<std::string> last_page() const {
+    std::vector<std::string> out;
+    for (const auto& t : printers.jobs.back().page.texts) {
+      EXPECT_EQ(t.x, 0) << t.text;
+      out.push_back(std::to_string(t.y) + "," + std::to_string(t.points) + "," + t.text);
+    }
+    return out;
+  }
+};
+
+TEST_F(TestPrintTest, RoleButtonsPrintOnTheirRolesPrinter) {
+  form->Button2Click();
+  ASSERT_TRUE(box.shown.empty()) << box.shown[0].text;
+  ASSERT_EQ(printers.jobs.size(), 1u);
+  EXPECT_EQ(printers.jobs[0].index, 1);
+  EXPECT_EQ(printers.jobs[0].page.title, "Тестовая печать...");
+  EXPECT_EQ(last_page(), expected_test_page(true, "Принтер BAR", "07 04 2015 09:46:40"));
+
+  form->Button1Click();
+  form->Button3Click();
+  form->Button4Click();  // port -1: the default printer, index 0 here
+  ASSERT_EQ(printers.jobs.size(), 4u);
+  EXPECT_EQ(printers.jobs[1].index, 0);
+  EXPECT_EQ(printers.jobs[2].index, 2);
+  EXPECT_EQ(printers.jobs[3].index, 0);
+  EXPECT_EQ(last_page()[4], "150,8,Принтер CONTROL");
+}
+
+TEST_F(TestPrintTest, ChosenIndexPrintsWithItsOwnSizesAndNamesTheRoleOnThatPort) {
+  panel.port = "2";
+  form->Button5Click();
+  ASSERT_EQ(printers.jobs.size(), 1u);
+  EXPECT_EQ(printers.jobs[0].index, 2);
+  EXPECT_EQ(last_page(), expected_test_page(false, "Принтер KITCHEN", "07 04 2015 09:46:40"));
+
+  panel.port = "3";  // no role uses port 3
+  form->Button5Click();
+  EXPECT_EQ(printers.jobs.back().index, 3);
+  EXPECT_EQ(last_page()[4], "150,12,Принтер ");
+
+  panel.port = "-1";
+  form->Button5Click();
+  EXPECT_EQ(printers.jobs.back().index, 0);
+  EXPECT_EQ(last_page()[4], "150,12,Принтер CONTROL");
+}
+
+TEST_F(TestPrintTest, FailuresPrintNothing) {
+  sql("DELETE FROM printers WHERE name='BAR'");
+  sql("UPDATE printers SET port=4 WHERE name='KITCHEN'");
+  form->Button2Click();
+  form->Button3Click();
+  panel.port = "abc";
+  form->Button5Click();
+  std::vector<std::string> texts;
+  for (const auto& s : box.shown)
+    texts.push_back(s.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"'' is not a valid integer value.",
+                                             "Printer index out of range.",
+                                             "'abc' is not a valid integer value."}));
+  EXPECT_TRUE(printers.jobs.empty());
+  EXPECT_FALSE(printer.printing());
+}
+
+TEST_F(TestPrintTest, TestButtonDuringAPrintedDocumentFailsAndLeavesItAlone) {
+  printer.begin_doc("Заказ");
+  form->Button1Click();
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(box.shown[0].text, "Printing in progress.");
+  EXPECT_TRUE(printer.printing());
+  printer.end_doc();
+  EXPECT_EQ(printers.jobs.size(), 1u);
+  EXPECT_EQ(printers.jobs[0].page.title, "Заказ");
+}
+
+TEST_F(TestPrintTest, PortChooserAndPrinterList) {
+  EXPECT_EQ(panel.ports, (std::vector<std::string>{"0", "1", "2", "3"}));
+  EXPECT_EQ(panel.port_text(), "1");
+  form->Button8Click();
+  form->Button8Click();
+  EXPECT_EQ(panel.printer_list,
+            (std::vector<std::string>{"0 KASSA-80", "1 BAR-58", "2 KITCHEN-80", "3 CONTROL-80"}));
+  EXPECT_EQ(printers.list_calls, 1);
+}
+
+class NoPrinterTest : public FormTest {
+ protected:
+  void SetUp() override {
+    printers.printers.clear();
+    printers.default_index.reset();
+    FormTest::SetUp();
+    sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', -1)");
+    start();
+  }
+};
+
+TEST_F(NoPrinterTest, ListsStayEmptyAndOnlyTheDefaultIndexHasItsOwnMessage) {
+  form->Button8Click();
+  EXPECT_TRUE(panel.ports.empty());
+  EXPECT_TRUE(panel.printer_list.empty());
+  form->Button1Click();
+  form->Button2Click();
+  ASSERT_EQ(box.shown.size(), 2u);
+  EXPECT_EQ(box.shown[0].text, "Printer index out of range.");
+  EXPECT_EQ(box.shown[1].text, "There is no default printer currently selected.");
+}
+
+}  // namespace
+}  // namespace talvex::testing
