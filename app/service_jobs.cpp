@@ -1,15 +1,14 @@
 #include <stdexcept>
 
 #include "app/jobs.h"
+#include "tickets/order_ticket.h"
 
 namespace talvex::app {
 namespace {
 
 class ServiceJobs final : public Jobs {
  public:
-  void podzakaz(tickets::JobContext&) override {
-    throw std::runtime_error("Order tickets are not available in this build");
-  }
+  void podzakaz(tickets::JobContext& job) override { tickets::print_order_tickets(job); }
   void predcheck(tickets::JobContext&) override {
     throw std::runtime_error("Pre-checks are not available in this build");
   }

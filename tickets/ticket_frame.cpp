@@ -9,7 +9,7 @@ void choose_printer_by_role(data::Database& db, platform::Printer& printer, std:
   printer.set_printer_index(data::parse_int(db.DBMemo(1)));
 }
 
-void draw_ticket_header(Page& page, const Settings& settings, const TicketHeader& header) {
+void begin_ticket_header(Page& page, const Settings& settings, const std::string& document_line) {
   page.size(16);
   page.line(data::parse_int(settings.name_check_left), settings.oragnization, 50);
   page.size(10);
@@ -17,11 +17,16 @@ void draw_ticket_header(Page& page, const Settings& settings, const TicketHeader
   page.size(8);
   page.line(0, "", 25);
   page.size(12);
-  page.line(0, header.document_line, 50);
+  page.line(0, document_line, 50);
   page.size(8);
-  for (const std::string& info : header.info_lines)
-    page.line(0, info, 25);
-  page.line(0, "Принтер " + header.printer_name, 25);
+}
+
+void draw_info_line(Page& page, const std::string& text) {
+  page.line(0, text, 25);
+}
+
+void end_ticket_header(Page& page, const std::string& printer_name) {
+  page.line(0, "Принтер " + printer_name, 25);
   page.line(0, kHeaderSeparator, 25);
   page.size(9);
 }

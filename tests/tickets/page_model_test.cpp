@@ -53,7 +53,10 @@ TEST_F(PageModelTest, HeaderAndFooterStandAtTheirPlaces) {
   printer.set_printer_index(0);
   Page page(printer);
   page.start("Заказ");
-  draw_ticket_header(page, settings, {"Заказ № 12", {"Подзаказ №: 1", "Официант: Айгерим"}, "BAR"});
+  begin_ticket_header(page, settings, "Заказ № 12");
+  draw_info_line(page, "Подзаказ №: 1");
+  draw_info_line(page, "Официант: Айгерим");
+  end_ticket_header(page, "BAR");
   EXPECT_EQ(printer.font_size(), 9);
   draw_ticket_footer(page);
   page.end();
@@ -80,7 +83,7 @@ TEST_F(PageModelTest, BadPositionFailsAfterTheDocumentBeganAndAbortsIt) {
   try {
     Page page(printer);
     page.start("Заказ");
-    draw_ticket_header(page, settings, {"Заказ № 12", {}, "BAR"});
+    begin_ticket_header(page, settings, "Заказ № 12");
     FAIL() << "header drawn";
   } catch (const data::ConvertError& e) {
     EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/database_fixture.h"
+#include "tests/support/fakes.h"
+#include "tests/support/recording_print_system.h"
+
+#include "app/form1.h"
+
+namespace talvex::testing {
+namespace {
+
+// The queue check hands a "podzakaz" row to the service's own order tickets.
+class OrderJobTest : public DatabaseTest {
+ protected:
+  void SetUp() override {
+    DatabaseTest::SetUp();
+    sql("INSERT INTO settings (name, value) VALUES ('printer_timer', '5'), "
+        "('name_check_left', '0'), ('title_check_left', '0'), ('control_printer', '0')");
+    sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', 1), "
+        "(4, 'KITCHEN', 2)");
+    sql("INSERT INTO zakaz (id, date_open, tables, waitres) VALUES (10, 1428400000, 1, 'Максим')");
+    sql("INSERT INTO menu (id, name) VALUES (1, 'Пиво'), (2, 'Шашлык')");
+    sql("INSERT INTO podzakaz (zakaz, podzakaz, printer, menu, kolvo) VALUES "
+        "(10, 1, 2, 1, 2), (10, 1, 4, 2, 1)");
+    sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (100, 10, 1, 'podzakaz', "
+        "'no')");
+    form.load();
+    form.FormCreate();
+  }
+
+  void tick(int n) {
+    for (int i = 0; i < n; ++i) {
+      form.Timer1Timer();
+      form.Timer2Timer();
+    }
+  }
+
+  FakePanel panel;
+  FakeMessageBox box;
+  FakeClock clock;
+  RecordingPrintSystem printers;
+  platform::Printer printer{printers};
+  app::TForm1 form{params(), app::Services{panel, printer, box, clock, "Talvex"}};
+};
+
+TEST_F(OrderJobTest, PrintsTheTicketsMarksTheRowAndResumesTwoTicksLater) {
+  tick(10);
+  ASSERT_TRUE(box.shown.empty()) << box.shown[0].text;
+  ASSERT_EQ(printers.jobs.size(), 2u);
+  EXPECT_EQ(printers.jobs[0].page.title, "Заказ");
+  EXPECT_EQ(scalar("select status from print where id=100"), "yes");
+  EXPECT_EQ(form.tmr, 2);
+}
+
+TEST_F(OrderJobTest, FailedJobIsRetriedWithoutReprintingAndAResetRowPrintsInFull) {
+  sql("UPDATE printers SET port=7 WHERE id=4");
+  tick(10);
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(box.shown[0].text, "Printer index out of range.");
+  EXPECT_EQ(printers.jobs.size(), 1u);
+  EXPECT_EQ(form.tmr, 5);
+
+  sql("UPDATE printers SET port=2 WHERE id=4");
+  tick(300);
+  ASSERT_EQ(printers.jobs.size(), 2u);
+  EXPECT_EQ(printers.jobs[1].index, 2);
+  EXPECT_EQ(scalar("select status from print where id=100"), "yes");
+
+  // The front end asks for the same sub-order again: both tickets come out anew.
+  sql("UPDATE print SET status='no' WHERE id=100");
+  tick(5);
+  EXPECT_EQ(printers.jobs.size(), 4u);
+}
+
+}  // namespace
+}  // namespace talvex::testing
