@@ -125,10 +125,10 @@ std::string general_number_text(double value) {
   if (exponent >= 15 || exponent < -5) {
     out += digits.substr(0, 1);
     if (digits.size() > 1)
-      out += "," + digits.substr(1);
-    out += "E" + std::to_string(exponent);
+      out.append(",").append(digits, 1);
+    out.append("E").append(std::to_string(exponent));
   } else if (exponent < 0) {
-    out += "0," + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    out.append("0,").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
   } else {
     const auto whole = static_cast<std::size_t>(exponent) + 1;
     if (digits.size() <= whole) {
