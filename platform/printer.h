@@ -43,6 +43,7 @@ class Printer {
   std::vector<std::string> printers_;
   bool listed_ = false;
   bool selected_ = false;  // false until the first selection, which resolves the default printer
+  int requested_ = -1;     // the index last asked for, -1 standing for the default printer
   int index_ = -1;         // position in printers_, the default resolved
   int font_size_ = 8;
   bool printing_ = false;

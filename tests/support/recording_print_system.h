@@ -25,8 +25,14 @@ class RecordingPrintSystem final : public platform::PrintSystem {
       : printers(std::move(printers)), default_index(default_index) {}
 
   std::vector<std::string> installed_printers() override;
-  std::optional<int> default_printer() override { return default_index; }
-  bool can_open(int index) override { return unopenable.count(index) == 0; }
+  std::optional<int> default_printer() override {
+    ++default_calls;
+    return default_index;
+  }
+  bool can_open(int index) override {
+    ++open_calls;
+    return unopenable.count(index) == 0;
+  }
   void print(int index, const platform::PrintedPage& page) override;
 
   // The texts of job `n` as lines "x,y,pt,text", for compact comparisons.
@@ -37,6 +43,8 @@ class RecordingPrintSystem final : public platform::PrintSystem {
   std::set<int> unopenable;                // printers whose documents cannot be begun
   std::optional<std::string> refuse_with;  // print() throws this text when set
   int list_calls = 0;
+  int default_calls = 0;
+  int open_calls = 0;
   std::vector<Job> jobs;
 };
 

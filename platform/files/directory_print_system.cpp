@@ -1,0 +1,229 @@
+#include "platform/files/directory_print_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "platform/qt/page_renderer.h"
+
+namespace talvex::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The paper of an 80 mm receipt printer.
+constexpr qt::Roll kRoll{203, 80.0, 576};
+
+// The length of the well-formed UTF-8 sequence at `s[i]`, or 0 when none starts there (a stray
+// or cut-short byte, an overlong form, a surrogate, a value beyond U+10FFFF).
+std::size_t utf8_length(const std::string& s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  char32_t c = 0;
+  char32_t least = 0;
+  if (lead < 0x80) {
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    c = lead & 0x1Fu;
+    least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    c = lead & 0x0Fu;
+    least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    c = lead & 0x07u;
+    least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + length > s.size())
+    return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80)
+      return 0;
+    c = (c << 6) | (byte(i + k) & 0x3Fu);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+    return 0;
+  return length;
+}
+
+// A JSON string of UTF-8 text; bytes that are not UTF-8 become U+FFFD so the record stays valid.
+std::string json_string(const std::string& text) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = utf8_length(text, i);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+      continue;
+    }
+    if (length > 1) {
+      out.append(text, i, length);
+      i += length;
+      continue;
+    }
+    const char c = text[i++];
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string json_record(const std::string& name, int index, const PrintedPage& page) {
+  std::string out = "{\"printer\": " + json_string(name) + ", \"index\": " + std::to_string(index) +
+                    ", \"title\": " + json_string(page.title) + ", \"texts\": [";
+  bool first = true;
+  for (const DrawnText& t : page.texts) {
+    if (t.text.empty())
+      continue;
+    if (!first)
+      out += ", ";
+    first = false;
+    out += "{\"x\": " + std::to_string(t.x) + ", \"y\": " + std::to_string(t.y) +
+           ", \"pt\": " + std::to_string(t.points) + ", \"text\": " + json_string(t.text) + "}";
+  }
+  return out + "]}\n";
+}
+
+// One more than the highest document number in `folder`, from 1.
+long next_number(const fs::path& folder) {
+  long highest = 0;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    const fs::path name = entry.path().filename();
+    const std::string stem = name.stem().string();
+    const std::string extension = name.extension().string();
+    if ((extension != ".pdf" && extension != ".json") || stem.empty() || stem.size() > 15 ||
+        !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    highest = std::max(highest, std::stol(stem));
+  }
+  if (error)
+    throw PrinterError("Cannot read " + folder.string() + ": " + error.message());
+  return highest + 1;
+}
+
+void write_text_file(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out)
+    throw PrinterError("Cannot write " + path.string() + ": " + std::strerror(errno));
+}
+
+void rename_file(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  fs::rename(from, to, error);
+  if (error)
+    throw PrinterError("Cannot write " + to.string() + ": " + error.message());
+}
+
+}  // namespace
+
+DirectoryPrintSystem::DirectoryPrintSystem(fs::path root) : root_(std::move(root)) {}
+
+const std::vector<std::string>& DirectoryPrintSystem::names() {
+  if (!names_) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(root_, error)) {
+      std::error_code ignored;
+      if (entry.is_directory(ignored))
+        found.push_back(entry.path().filename().string());
+    }
+    // std::string compares as unsigned bytes, which is the order promised.
+    std::sort(found.begin(), found.end());
+    names_ = std::move(found);
+  }
+  return *names_;
+}
+
+fs::path DirectoryPrintSystem::folder(int index) {
+  return root_ / names().at(static_cast<std::size_t>(index));
+}
+
+std::vector<std::string> DirectoryPrintSystem::installed_printers() {
+  return names();
+}
+
+std::optional<int> DirectoryPrintSystem::default_printer() {
+  std::ifstream in(root_ / "default");
+  std::string name;
+  if (!in || !std::getline(in, name))
+    return std::nullopt;
+  while (!name.empty() && (name.back() == '\r' || name.back() == ' ' || name.back() == '\t'))
+    name.pop_back();
+  const std::vector<std::string>& list = names();
+  const auto found = std::find(list.begin(), list.end(), name);
+  if (found == list.end())
+    return std::nullopt;
+  return static_cast<int>(found - list.begin());
+}
+
+bool DirectoryPrintSystem::can_open(int index) {
+  if (index < 0 || index >= static_cast<int>(names().size()))
+    return false;
+  std::error_code ignored;
+  return fs::is_directory(folder(index), ignored);
+}
+
+void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
+  const fs::path dir = folder(index);
+  char stem[32];
+  std::snprintf(stem, sizeof stem, "%06ld", next_number(dir));
+  const fs::path pdf = dir / (std::string(stem) + ".pdf");
+  const fs::path json = dir / (std::string(stem) + ".json");
+  const fs::path pdf_part = dir / ("." + std::string(stem) + ".pdf.part");
+  const fs::path json_part = dir / ("." + std::string(stem) + ".json.part");
+  try {
+    qt::write_pdf(page, kRoll, pdf_part.string());
+    write_text_file(json_part,
+                    json_record(names().at(static_cast<std::size_t>(index)), index, page));
+    rename_file(pdf_part, pdf);
+    rename_file(json_part, json);
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(pdf_part, ignored);
+    fs::remove(json_part, ignored);
+    throw;
+  }
+}
+
+}  // namespace talvex::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/print_system.h"
+
+namespace talvex::platform {
+
+// Printers that are folders: every subdirectory of the root is a printer, in byte order of the
+// names; the file `default` in the root names the default printer. Each printed page becomes two
+// files in its printer's folder, NNNNNN.pdf (rendered at 203 dpi on an 80 mm roll, as tall as the
+// content) and NNNNNN.json (the page's texts), numbered on from the highest number there. Each file
+// is written under a temporary name and renamed, the JSON last, so a reader that waits for the
+// JSON always finds the whole document. Rendering needs a QGuiApplication.
+class DirectoryPrintSystem final : public PrintSystem {
+ public:
+  explicit DirectoryPrintSystem(std::filesystem::path root);
+
+  std::vector<std::string> installed_printers() override;
+  std::optional<int> default_printer() override;
+  bool can_open(int index) override;
+  // Throws PrinterError naming the file when it cannot be written.
+  void print(int index, const PrintedPage& page) override;
+
+ private:
+  const std::vector<std::string>& names();
+  std::filesystem::path folder(int index);
+
+  std::filesystem::path root_;
+  std::optional<std::vector<std::string>> names_;
+};
+
+}  // namespace talvex::platform

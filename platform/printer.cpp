@@ -1,0 +1,80 @@
+#include "platform/printer.h"
+
+#include <utility>
+
+namespace talvex::platform {
+
+Printer::Printer(PrintSystem& system) : system_(system) {}
+
+const std::vector<std::string>& Printer::printers() {
+  if (!listed_) {
+    printers_ = system_.installed_printers();
+    listed_ = true;
+  }
+  return printers_;
+}
+
+void Printer::set_printer_index(int index) {
+  if (printing_)
+    throw PrinterError("Printing in progress");
+  if (selected_ && index == requested_)
+    return;
+  const int count = static_cast<int>(printers().size());
+  if (index < -1 || index >= count)
+    throw PrinterError("Printer index out of range");
+  int resolved = index;
+  if (index == -1) {
+    const std::optional<int> fallback = system_.default_printer();
+    if (!fallback || *fallback < 0 || *fallback >= count)
+      throw PrinterError("There is no default printer currently selected");
+    resolved = *fallback;
+  }
+  requested_ = index;
+  index_ = resolved;
+  selected_ = true;
+}
+
+int Printer::printer_index() {
+  if (!selected_)
+    set_printer_index(-1);
+  return index_;
+}
+
+void Printer::begin_doc(const std::string& title) {
+  if (printing_)
+    throw PrinterError("Printing in progress");
+  if (!selected_)
+    set_printer_index(-1);
+  if (!system_.can_open(index_))
+    throw PrinterError("Printer selected is not valid");
+  page_ = PrintedPage{title, {}};
+  printing_ = true;
+}
+
+void Printer::set_font_size(int points) {
+  font_size_ = points;
+}
+
+void Printer::text_out(int x, int y, const std::string& text) {
+  if (!printing_)
+    throw PrinterError("Printer is not currently printing");
+  if (text.empty())
+    return;
+  page_.texts.push_back(DrawnText{x, y, font_size_, text});
+}
+
+void Printer::end_doc() {
+  if (!printing_)
+    throw PrinterError("Printer is not currently printing");
+  // Idle before the hand-over, so a refused page leaves the object ready for the next job.
+  printing_ = false;
+  const PrintedPage page = std::exchange(page_, PrintedPage{});
+  system_.print(index_, page);
+}
+
+void Printer::abort() {
+  printing_ = false;
+  page_ = PrintedPage{};
+}
+
+}  // namespace talvex::platform

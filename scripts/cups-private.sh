@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# A private CUPS scheduler for the tests: its own configuration, spool, state and programs under
+# DIR, reachable only through the socket DIR/cups.sock (written to DIR/socket for CUPS_SERVER).
+# The system's scheduler and its configuration are never touched.
+#
+#   cups-private.sh start DIR   (re)start a fresh scheduler in DIR with these raw queues:
+#                               bar-58, Kassa-80 (which says 300 dpi), kitchen-80 (the default)
+#                               and Stop-80, which refuses jobs. CUPS lists them without regard
+#                               to case, so the order differs from byte order. Prints the socket
+#                               path.
+#   cups-private.sh stop DIR    stop the scheduler of DIR (no error when none runs)
+#
+# Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
+# submitted, <job>.title its title; the title file appears only once the data is complete.
+set -euo pipefail
+
+usage="usage: cups-private.sh start|stop DIR"
+cmd=${1:?$usage}
+dir=${2:?$usage}
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+sock=$dir/cups.sock
+pidfile=$dir/cupsd.pid
+
+stop() {
+  [ -f "$pidfile" ] || return 0
+  local pid
+  pid=$(cat "$pidfile")
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  rm -f "$pidfile" "$dir/socket" "$sock"
+}
+
+fail() {
+  echo "cups-private: $*" >&2
+  [ -f "$dir/log/error_log" ] && tail -n 20 "$dir/log/error_log" >&2
+  stop
+  exit 1
+}
+
+start() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "cups-private: the scheduler and its capture backend need to run as root" >&2
+    exit 1
+  fi
+  # A Unix socket path holds at most 107 bytes.
+  if [ ${#sock} -gt 100 ]; then
+    echo "cups-private: $sock is too long for a socket path; use a shorter build directory" >&2
+    exit 1
+  fi
+  local cupsd lpadmin sysbin
+  cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
+  lpadmin=$(command -v lpadmin || echo /usr/sbin/lpadmin)
+  [ -x "$cupsd" ] || { echo "cups-private: cupsd not found (package cups-daemon)" >&2; exit 1; }
+  [ -x "$lpadmin" ] || { echo "cups-private: lpadmin not found (package cups-client)" >&2; exit 1; }
+  sysbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
+
+  stop
+  rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" "$dir/out"
+  mkdir -p "$dir/conf" "$dir/spool/tmp" "$dir/state" "$dir/cache" "$dir/bin/backend" "$dir/log" \
+    "$dir/out"
+  # The scheduler refuses programs in folders that others may write to.
+  chmod 755 "$dir" "$dir/bin" "$dir/bin/backend"
+
+  for sub in daemon filter notifier monitor driver cgi-bin; do
+    [ -e "$sysbin/$sub" ] && ln -s "$sysbin/$sub" "$dir/bin/$sub"
+  done
+
+  # Mode 0700 makes the scheduler run the backend as root, so it may write into DIR/out.
+  cat >"$dir/bin/backend/capture" <<EOF
+#!/bin/sh
+# Without arguments a backend lists its devices.
+if [ \$# -eq 0 ]; then
+  echo 'direct capture "Unknown" "Talvex capture"'
+  exit 0
+fi
+umask 022
+out="$dir/out/\$PRINTER"
+mkdir -p "\$out"
+if [ -n "\${6:-}" ]; then cat "\$6"; else cat; fi >"\$out/.\$1.data" || exit 1
+mv "\$out/.\$1.data" "\$out/\$1.data"
+printf '%s' "\$3" >"\$out/.\$1.title"
+mv "\$out/.\$1.title" "\$out/\$1.title"
+EOF
+  chmod 700 "$dir/bin/backend/capture"
+
+  cat >"$dir/conf/cups-files.conf" <<EOF
+ServerRoot $dir/conf
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+StateDir $dir/state
+CacheDir $dir/cache
+ServerBin $dir/bin
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+FileDevice No
+EOF
+
+  cat >"$dir/conf/cupsd.conf" <<EOF
+Listen $sock
+LogLevel warn
+MaxLogSize 0
+Browsing No
+BrowseLocalProtocols none
+WebInterface No
+DefaultAuthType None
+DefaultEncryption Never
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+
+  # Where the system confines cupsd with AppArmor, its profile would keep it out of DIR; a copy
+  # of the program at another path is not confined.
+  if grep -qs '^/usr/sbin/cupsd (enforce)' /sys/kernel/security/apparmor/profiles; then
+    cp "$cupsd" "$dir/bin/cupsd"
+    cupsd=$dir/bin/cupsd
+  fi
+
+  setsid "$cupsd" -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
+    </dev/null >"$dir/log/cupsd.out" 2>&1 &
+  echo $! >"$pidfile"
+
+  export CUPS_SERVER=$sock
+  for _ in $(seq 100); do
+    [ -S "$sock" ] && lpstat -r >/dev/null 2>&1 && break
+    kill -0 "$(cat "$pidfile")" 2>/dev/null || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+    sleep 0.1
+  done
+  [ -S "$sock" ] || fail "cupsd did not open $sock"
+
+  for queue in bar-58 Kassa-80 kitchen-80 Stop-80; do
+    "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" ||
+      fail "lpadmin could not create $queue"
+    mkdir -p "$dir/out/$queue"
+  done
+  "$lpadmin" -d kitchen-80 || fail "lpadmin could not set the default queue"
+  "$lpadmin" -p Kassa-80 -o printer-resolution-default=300dpi ||
+    fail "lpadmin could not set the resolution of Kassa-80"
+  cupsreject -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
+
+  echo "$sock" >"$dir/socket"
+  echo "$sock"
+}
+
+case "$cmd" in
+  start) start ;;
+  stop) stop ;;
+  *)
+    echo "$usage" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,134 @@
+#include "tests/platform/printout.h"
+
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include <QGuiApplication>
+
+namespace talvex::testing {
+namespace {
+
+int qt_argc = 1;
+char qt_program[] = "talvex-test";
+char* qt_argv[] = {qt_program, nullptr};
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = std::make_unique<QGuiApplication>(qt_argc, qt_argv); }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  std::unique_ptr<QGuiApplication> app_;
+};
+
+[[maybe_unused]] ::testing::Environment* const qt_environment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+std::string unescape_xml(std::string s) {
+  static const std::pair<const char*, const char*> kEntities[] = {{"&lt;", "<"},    {"&gt;", ">"},
+                                                                  {"&quot;", "\""}, {"&apos;", "'"},
+                                                                  {"&#39;", "'"},   {"&amp;", "&"}};
+  for (const auto& [entity, plain] : kEntities) {
+    for (std::size_t at = s.find(entity); at != std::string::npos;
+         at = s.find(entity, at + std::strlen(plain)))
+      s.replace(at, std::strlen(entity), plain);
+  }
+  return s;
+}
+
+std::string shell_quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s)
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+}  // namespace
+
+std::string run_command(const std::string& command) {
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr)
+    throw std::runtime_error("cannot run " + command);
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+    out.append(buf, n);
+  if (pclose(p) != 0)
+    throw std::runtime_error("failed: " + command);
+  return out;
+}
+
+PdfDocument read_pdf(const std::string& path) {
+  const std::string xhtml = run_command("pdftotext -bbox " + shell_quote(path) + " - 2>/dev/null");
+  static const std::regex kTitle("<title>(.*)</title>");
+  static const std::regex kPage(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re");
+  static const std::regex kWord(
+      R"re(<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">(.*)</word>)re");
+  PdfDocument doc;
+  std::istringstream lines(xhtml);
+  std::smatch m;
+  for (std::string line; std::getline(lines, line);) {
+    if (std::regex_search(line, m, kTitle)) {
+      doc.title = unescape_xml(m[1]);
+    } else if (std::regex_search(line, m, kPage)) {
+      doc.pages.push_back({std::stod(m[1]), std::stod(m[2]), {}});
+    } else if (std::regex_search(line, m, kWord) && !doc.pages.empty()) {
+      doc.pages.back().words.push_back(
+          {std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]), unescape_xml(m[5])});
+    }
+  }
+  return doc;
+}
+
+std::optional<PdfWord> first_word_of(const PdfPage& page, const std::string& text) {
+  std::istringstream words(text);
+  std::string first;
+  words >> first;
+  for (const PdfWord& w : page.words) {
+    if (w.text == first)
+      return w;
+  }
+  return std::nullopt;
+}
+
+void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>& texts, int dpi,
+                     double left_pt, double top_pt) {
+  const double dots_per_pt = dpi / 72.0;
+  for (const platform::DrawnText& t : texts) {
+    SCOPED_TRACE("text \"" + t.text + "\" at " + std::to_string(t.x) + "," + std::to_string(t.y));
+    const std::optional<PdfWord> word = first_word_of(page, t.text);
+    ASSERT_TRUE(word.has_value()) << "not on the page";
+    EXPECT_NEAR((word->x_min - left_pt) * dots_per_pt, t.x, 2.0);
+    EXPECT_NEAR((word->y_min - top_pt) * dots_per_pt, t.y, 2.0);
+    // The line is at least the character height and, with the face's leading, not much more.
+    const double height = std::lround(t.points * dpi / 72.0);
+    EXPECT_GE((word->y_max - word->y_min) * dots_per_pt, height - 1);
+    EXPECT_LE((word->y_max - word->y_min) * dots_per_pt, height * 1.25 + 1);
+  }
+}
+
+double roll_margin_pt() {
+  return (80.0 / 25.4 * 72.0 - 576.0 / 203.0 * 72.0) / 2.0;
+}
+
+TemporaryFolder::TemporaryFolder() {
+  char pattern[] = "/tmp/talvex-test-XXXXXX";
+  if (mkdtemp(pattern) == nullptr)
+    throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace talvex::testing

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/print_system.h"
+
+namespace talvex::testing {
+
+// Every test program that links this library runs with a QGuiApplication, which rendering needs.
+
+// The standard output of a shell command; throws when it fails.
+std::string run_command(const std::string& command);
+
+// A word of a PDF page as `pdftotext -bbox` reads it, in PDF points from the top-left corner.
+struct PdfWord {
+  double x_min = 0;
+  double y_min = 0;
+  double x_max = 0;
+  double y_max = 0;
+  std::string text;
+};
+
+struct PdfPage {
+  double width = 0;
+  double height = 0;
+  std::vector<PdfWord> words;
+};
+
+struct PdfDocument {
+  std::string title;
+  std::vector<PdfPage> pages;
+};
+
+// Reads a PDF back with poppler's `pdftotext -bbox`.
+PdfDocument read_pdf(const std::string& path);
+
+// The word of `page` that begins `text` (its first word), if the page shows it.
+std::optional<PdfWord> first_word_of(const PdfPage& page, const std::string& text);
+
+// Checks that each text of `texts` lies on `page` with the top-left corner of its first word at
+// (x, y) within two dots and with a height that fits its size, for a page printed at `dpi` whose
+// printable area starts at (left_pt, top_pt) from the page's top-left corner.
+void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>& texts, int dpi,
+                     double left_pt, double top_pt = 0);
+
+// The left margin of an 80 mm roll whose 576 printable dots at 203 dpi are centred on it.
+double roll_margin_pt();
+
+// A folder of the test's own under /tmp, removed with everything in it at destruction.
+class TemporaryFolder {
+ public:
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace talvex::testing

@@ -1,0 +1,66 @@
+#include "tests/platform/private_cups.h"
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/platform/printout.h"
+
+namespace talvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path cups_folder() {
+  const char* servers = std::getenv("TALVEX_TEST_SERVERS");
+  if (servers == nullptr)
+    throw std::runtime_error("TALVEX_TEST_SERVERS is not set: run the tests with ctest");
+  return fs::path(servers) / "cups";
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+void use_private_cups() {
+  std::string socket = read_file(cups_folder() / "socket");
+  while (!socket.empty() && socket.back() == '\n')
+    socket.pop_back();
+  if (socket.empty())
+    throw std::runtime_error("the private CUPS scheduler is not running");
+  setenv("CUPS_SERVER", socket.c_str(), 1);
+}
+
+std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::string& token) {
+  const fs::path folder = cups_folder() / "out" / queue;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  do {
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
+      if (e.path().extension() != ".title" || e.path().filename().string().front() == '.')
+        continue;
+      fs::path document = e.path();
+      document.replace_extension(".data");
+      const std::string text = run_command("pdftotext " + document.string() + " - 2>/dev/null");
+      if (text.find(token) != std::string::npos)
+        return CapturedJob{read_file(e.path()), document.string()};
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return std::nullopt;
+}
+
+void cups_admin(const std::string& command) {
+  run_command("PATH=\"$PATH:/usr/sbin:/sbin\" " + command + " 2>&1");
+}
+
+}  // namespace talvex::testing
