@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "data/connection.h"
+
+namespace talvex::app {
+
+// What the command line asks for. Every option only adds to the fixed behaviour: without any,
+// the service connects to `screen` on localhost:3306 as root, prints on the system's printers and
+// ticks once a second.
+struct CommandLine {
+  data::ConnectionParams connection;
+  std::optional<std::string> printers_dir;  // directory printers instead of the system's
+  std::chrono::milliseconds tick{1000};
+  bool help = false;
+};
+
+// A bad option or value; the message names it.
+class CommandLineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments that follow the program name; an option's value is the next argument or
+// follows "=". Throws CommandLineError.
+CommandLine parse_command_line(const std::vector<std::string>& args);
+
+// The usage text, ending in a line break.
+std::string usage(const std::string& program);
+
+}  // namespace talvex::app

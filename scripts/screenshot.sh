@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Takes a picture of the status panel for a person to look at: the service runs under a virtual X
+# server (which has no notification area, so the panel shows at start) against a private MariaDB
+# with the demo venue and directory printers, and the panel is grabbed once its labels show what
+# the first data check and the first queue check wrote.
+#
+#   scripts/screenshot.sh [BUILD_DIR] [OUT.png]     defaults: build/release, build/screenshot.png
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+out=${2:-$root/build/screenshot.png}
+tick_ms=100
+
+# Light tools only: Xvfb, xwd (x11-apps) and netpbm to turn its dump into a PNG.
+need=()
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xwd >/dev/null || need+=(x11-apps)
+command -v xwdtopnm >/dev/null || need+=(netpbm)
+command -v mariadbd >/dev/null || need+=(mariadb-server)
+if [ ${#need[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "screenshot: these packages are missing and installing them needs root: ${need[*]}" >&2
+    exit 1
+  fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/talvex-screenshot.XXXXXX")
+xvfb_pid=
+talvex_pid=
+cleanup() {
+  set +e
+  for pid in $talvex_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  "$root/scripts/mariadb-private.sh" stop "$work/mariadb"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVEX_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" --target talvex >"$work/build.log" 2>&1 || { cat "$work/build.log" >&2; exit 1; }
+program=$build/app/talvex
+
+port=$("$root/scripts/mariadb-private.sh" start "$work/mariadb")
+client=(mariadb --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot
+  --default-character-set=utf8mb4)
+"${client[@]}" -e 'CREATE DATABASE screen CHARACTER SET utf8mb4'
+"${client[@]}" screen <"$root/db/schema.sql"
+if [ -f "$root/db/demo.sql" ]; then
+  "${client[@]}" screen <"$root/db/demo.sql"
+else
+  "${client[@]}" screen <<'SQL'
+INSERT INTO settings (name, value) VALUES ('oragnization', 'Demo venue'), ('title', 'Demo'),
+  ('control_printer', '1'), ('printer_timer', '5'), ('printer_total', '0'),
+  ('name_check_left', '60'), ('title_check_left', '120');
+SQL
+fi
+
+printers=$work/printers
+mkdir -p "$printers"/{0-KASSA,1-BAR,2-KITCHEN,3-CONTROL}
+echo 0-KASSA >"$printers/default"
+
+# Xvfb picks a free display and writes its number to fd 3. The screen is large enough for an
+# error box, centred on it, to stay clear of the panel in the corner.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
+
+"$program" --port "$port" --printers "$printers" --tick-ms "$tick_ms" 2>"$work/talvex.log" &
+talvex_pid=$!
+
+# The panel is mapped once the message loop runs; xwininfo (x11-utils) tells when, where it is
+# installed. The labels are all written by the 10th tick of the queue timer; wait twice that.
+if command -v xwininfo >/dev/null; then
+  for _ in $(seq 100); do
+    xwininfo -root -tree 2>/dev/null | grep -q '330x350+0+0' && break
+    sleep 0.1
+  done
+else
+  sleep 2
+fi
+sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 20 / 1000 }')"
+if ! kill -0 "$talvex_pid" 2>/dev/null; then
+  echo "screenshot: talvex ended early:" >&2
+  cat "$work/talvex.log" >&2
+  exit 1
+fi
+
+mkdir -p "$(dirname "$out")"
+xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -top 0 -width 330 -height 350 |
+  pnmtopng >"$out"
+echo "$out"
