@@ -26,7 +26,8 @@ void fill_venue(talvex::data::Connection& c) {
            "INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо номер ', seq) FROM seq_1_to_300",
            "INSERT INTO podzakaz (id, zakaz, podzakaz, printer, menu, kolvo) SELECT seq, "
            "IF(seq % 50 = 1, 10, 11), 1, 2 + (seq % 2) * 2, 1 + seq % 300, 1 FROM seq_1_to_2001",
-           "INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'podzakaz', 'no')",
+           "INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'podzakaz', "
+           "'no')",
        }) {
     c.execute(Sql::fixed(s));
   }

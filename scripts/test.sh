@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds Talvex and runs every test twice: as built, and under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Installs what it needs first. The private database and CUPS servers
+# are started and stopped by ctest itself.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+jobs=$(nproc)
+run_variant() {
+  local dir=$root/build/$1
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+run_variant test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build/test" --target format-check
+run_variant sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
+echo "All tests passed."
