@@ -78,12 +78,13 @@ INSERT INTO `type_pay` (`id`, `name`) VALUES
   (2, 'Банковская карта'),
   (3, 'Kaspi QR');
 
--- 22.11.2024 from 18:40 local time (UTC+5).
+-- Times are seconds of the venue's wall-clock time, as the front end stores them:
+-- 22.11.2024 from 18:40.
 INSERT INTO `zakaz` (`id`, `date_open`, `date_close`, `client`, `podzakaz`, `status`, `tables`, `waitres`) VALUES
-  (1, 1732282800, 1732288500, 2, 2, 'closed', 1, 'Айгерим'),
-  (2, 1732284600, NULL, NULL, 2, 'open', 4, 'Максим'),
-  (3, 1732285500, 1732287900, 3, 2, 'closed', 5, 'Айгерим'),
-  (4, 1732287600, NULL, 1, 2, 'open', 2, 'Максим');
+  (1, 1732300800, 1732306500, 2, 2, 'closed', 1, 'Айгерим'),
+  (2, 1732302600, NULL, NULL, 2, 'open', 4, 'Максим'),
+  (3, 1732303500, 1732305900, 3, 2, 'closed', 5, 'Айгерим'),
+  (4, 1732305600, NULL, 1, 2, 'open', 2, 'Максим');
 
 -- Lines in the order they were entered, so the orders interleave.
 -- printer: 2 = BAR, 3 = KITCHEN.

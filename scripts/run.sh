@@ -33,4 +33,4 @@ mkdir -p "$printers"/{0-KASSA,1-BAR,2-KITCHEN,3-CONTROL}
 [ -f "$printers/default" ] || echo 0-KASSA >"$printers/default"
 echo "Printed documents go to $printers/<printer>/."
 
-"$build/talvex" --printers "$printers" "$@"
+"$build/app/talvex" --printers "$printers" "$@"
