@@ -53,19 +53,6 @@ std::string shell_quote(const std::string& s) {
 
 }  // namespace
 
-std::string run_command(const std::string& command) {
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr)
-    throw std::runtime_error("cannot run " + command);
-  std::string out;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-    out.append(buf, n);
-  if (pclose(p) != 0)
-    throw std::runtime_error("failed: " + command);
-  return out;
-}
-
 PdfDocument read_pdf(const std::string& path) {
   const std::string xhtml = run_command("pdftotext -bbox " + shell_quote(path) + " - 2>/dev/null");
   static const std::regex kTitle("<title>(.*)</title>");

@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "platform/print_system.h"
+#include "tests/support/run_command.h"
 
 namespace talvex::testing {
 
 // Every test program that links this library runs with a QGuiApplication, which rendering needs.
-
-// The standard output of a shell command; throws when it fails.
-std::string run_command(const std::string& command);
 
 // A word of a PDF page as `pdftotext -bbox` reads it, in PDF points from the top-left corner.
 struct PdfWord {

@@ -11,22 +11,10 @@
 #include <stdexcept>
 
 #include "tests/support/database_fixture.h"
+#include "tests/support/run_command.h"
 
 namespace talvex::testing {
 namespace {
-
-std::string run(const std::string& command) {
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr)
-    throw std::runtime_error("cannot run " + command);
-  std::string out;
-  char buf[256];
-  while (std::fgets(buf, sizeof buf, p) != nullptr)
-    out += buf;
-  if (pclose(p) != 0)
-    throw std::runtime_error("failed: " + command);
-  return out;
-}
 
 std::string script() {
   return source_path("scripts/mariadb-private.sh");
@@ -39,12 +27,12 @@ PrivateServer::PrivateServer() {
   if (mkdtemp(pattern) == nullptr)
     throw std::runtime_error("mkdtemp failed");
   dir_ = pattern;
-  port_ = static_cast<unsigned>(std::stoul(run(script() + " start " + dir_)));
+  port_ = static_cast<unsigned>(std::stoul(run_command(script() + " start " + dir_)));
 }
 
 PrivateServer::~PrivateServer() {
   try {
-    run(script() + " stop " + dir_);
+    run_command(script() + " stop " + dir_);
   } catch (...) {
   }
   std::error_code ignored;
@@ -52,11 +40,11 @@ PrivateServer::~PrivateServer() {
 }
 
 void PrivateServer::stop() {
-  run(script() + " stop " + dir_);
+  run_command(script() + " stop " + dir_);
 }
 
 void PrivateServer::start() {
-  run(script() + " start " + dir_ + " " + std::to_string(port_));
+  run_command(script() + " start " + dir_ + " " + std::to_string(port_));
 }
 
 data::ConnectionParams PrivateServer::params(const std::string& database) const {
