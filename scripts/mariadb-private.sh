@@ -63,7 +63,8 @@ case "$cmd" in
     if [ ! -d "$data/mysql" ]; then
       rm -rf "$data"
       mariadb-install-db --no-defaults --user="$(id -un)" --datadir="$data" \
-        --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1 ||
+        --auth-root-authentication-method=normal --skip-test-db --skip-name-resolve \
+        >"$dir/install.log" 2>&1 ||
         { cat "$dir/install.log" >&2; exit 1; }
     fi
     if [ -n "$want_port" ]; then
