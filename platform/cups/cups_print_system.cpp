@@ -90,45 +90,25 @@ class TemporaryPdf {
 
 }  // namespace
 
-std::vector<std::string> CupsPrintSystem::installed_printers() {
+std::vector<std::string> CupsPrintSystem::list_names() {
   const Dests dests;
-  names_.clear();
+  std::vector<std::string> names;
   for (int i = 0; i < dests.count; ++i)
-    names_.push_back(full_name(dests.list[i]));
-  listed_ = true;
-  return names_;
+    names.push_back(full_name(dests.list[i]));
+  return names;
 }
 
-std::optional<int> CupsPrintSystem::default_printer() {
+std::optional<std::string> CupsPrintSystem::default_name() {
   const Dests dests;
   for (int i = 0; i < dests.count; ++i) {
-    if (!dests.list[i].is_default)
-      continue;
-    const std::string name = full_name(dests.list[i]);
-    if (!listed_)
-      installed_printers();
-    for (std::size_t k = 0; k < names_.size(); ++k) {
-      if (names_[k] == name)
-        return static_cast<int>(k);
-    }
+    if (dests.list[i].is_default)
+      return full_name(dests.list[i]);
   }
   return std::nullopt;
 }
 
-const std::string& CupsPrintSystem::name(int index) {
-  if (!listed_)
-    installed_printers();
-  if (index < 0 || index >= static_cast<int>(names_.size()))
-    throw PrinterError("Printer index out of range");
-  return names_[static_cast<std::size_t>(index)];
-}
-
 bool CupsPrintSystem::can_open(int index) {
-  if (!listed_)
-    installed_printers();
-  if (index < 0 || index >= static_cast<int>(names_.size()))
-    return false;
-  return named_dest(name(index)) != nullptr;
+  return has_index(index) && named_dest(name(index)) != nullptr;
 }
 
 void CupsPrintSystem::print(int index, const PrintedPage& page) {

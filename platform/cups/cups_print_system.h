@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/print_system.h"
+#include "platform/named_print_system.h"
 
 namespace talvex::platform {
 
@@ -13,18 +13,14 @@ namespace talvex::platform {
 // asks once). A page is rendered to PDF by Qt at the queue's resolution (203 dpi where the queue
 // does not say) on an 80 mm roll and submitted with cupsPrintFile under the document title; a job
 // that CUPS refuses throws PrinterError with CUPS's own text. Rendering needs a QGuiApplication.
-class CupsPrintSystem final : public PrintSystem {
+class CupsPrintSystem final : public NamedPrintSystem {
  public:
-  std::vector<std::string> installed_printers() override;
-  std::optional<int> default_printer() override;
   bool can_open(int index) override;
   void print(int index, const PrintedPage& page) override;
 
  private:
-  const std::string& name(int index);
-
-  std::vector<std::string> names_;  // as last listed; indices refer to this list
-  bool listed_ = false;
+  std::vector<std::string> list_names() override;
+  std::optional<std::string> default_name() override;
 };
 
 }  // namespace talvex::platform

@@ -9,42 +9,23 @@
 
 namespace talvex::platform {
 
-std::vector<std::string> QPrinterPrintSystem::installed_printers() {
-  names_.clear();
+std::vector<std::string> QPrinterPrintSystem::list_names() {
+  std::vector<std::string> names;
   for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-    names_.push_back(info.printerName().toStdString());
-  listed_ = true;
-  return names_;
+    names.push_back(info.printerName().toStdString());
+  return names;
 }
 
-std::optional<int> QPrinterPrintSystem::default_printer() {
+std::optional<std::string> QPrinterPrintSystem::default_name() {
   const QPrinterInfo fallback = QPrinterInfo::defaultPrinter();
   if (fallback.isNull())
     return std::nullopt;
-  if (!listed_)
-    installed_printers();
-  const std::string wanted = fallback.printerName().toStdString();
-  for (std::size_t k = 0; k < names_.size(); ++k) {
-    if (names_[k] == wanted)
-      return static_cast<int>(k);
-  }
-  return std::nullopt;
-}
-
-const std::string& QPrinterPrintSystem::name(int index) {
-  if (!listed_)
-    installed_printers();
-  if (index < 0 || index >= static_cast<int>(names_.size()))
-    throw PrinterError("Printer index out of range");
-  return names_[static_cast<std::size_t>(index)];
+  return fallback.printerName().toStdString();
 }
 
 bool QPrinterPrintSystem::can_open(int index) {
-  if (!listed_)
-    installed_printers();
-  if (index < 0 || index >= static_cast<int>(names_.size()))
-    return false;
-  return !QPrinterInfo::printerInfo(QString::fromStdString(name(index))).isNull();
+  return has_index(index) &&
+         !QPrinterInfo::printerInfo(QString::fromStdString(name(index))).isNull();
 }
 
 void QPrinterPrintSystem::print(int index, const PrintedPage& page) {

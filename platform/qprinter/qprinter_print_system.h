@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/print_system.h"
+#include "platform/named_print_system.h"
 
 namespace talvex::platform {
 
@@ -12,18 +12,14 @@ namespace talvex::platform {
 // support elsewhere. The list is QPrinterInfo's in its order. A page is drawn on a QPrinter at the
 // driver's resolution, the document named with the page's title; Qt reports no reason when the
 // platform refuses a job, so that failure carries a text of our own. Needs a QGuiApplication.
-class QPrinterPrintSystem final : public PrintSystem {
+class QPrinterPrintSystem final : public NamedPrintSystem {
  public:
-  std::vector<std::string> installed_printers() override;
-  std::optional<int> default_printer() override;
   bool can_open(int index) override;
   void print(int index, const PrintedPage& page) override;
 
  private:
-  const std::string& name(int index);
-
-  std::vector<std::string> names_;  // as last listed; indices refer to this list
-  bool listed_ = false;
+  std::vector<std::string> list_names() override;
+  std::optional<std::string> default_name() override;
 };
 
 }  // namespace talvex::platform
