@@ -13,6 +13,8 @@
 # Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
 # submitted, <job>.title its title; the title file appears only once the data is complete.
 set -euo pipefail
+# shellcheck source=scripts/process.sh
+. "$(dirname "$0")/process.sh"
 
 usage="usage: cups-private.sh start|stop DIR"
 cmd=${1:?$usage}
@@ -23,16 +25,8 @@ sock=$dir/cups.sock
 pidfile=$dir/cupsd.pid
 
 stop() {
-  [ -f "$pidfile" ] || return 0
-  local pid
-  pid=$(cat "$pidfile")
-  kill "$pid" 2>/dev/null || true
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -9 "$pid" 2>/dev/null || true
-  rm -f "$pidfile" "$dir/socket" "$sock"
+  stop_by_pidfile "$pidfile"
+  rm -f "$dir/socket" "$sock"
 }
 
 fail() {

@@ -5,6 +5,8 @@
 #                                         writes it to DIR/port. Without PORT a free one is chosen.
 #   mariadb-private.sh stop DIR           stop the server of DIR (no error when none runs)
 set -euo pipefail
+# shellcheck source=scripts/process.sh
+. "$(dirname "$0")/process.sh"
 
 cmd=${1:?usage: mariadb-private.sh start|stop DIR [PORT]}
 dir=${2:?usage: mariadb-private.sh start|stop DIR [PORT]}
@@ -20,18 +22,7 @@ alive() {
     mariadb-admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$(cat "$dir/port")" -uroot ping >/dev/null 2>&1
 }
 
-stop() {
-  [ -f "$data/pid" ] || return 0
-  local pid
-  pid=$(cat "$data/pid")
-  kill "$pid" 2>/dev/null || true
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -9 "$pid" 2>/dev/null || true
-  rm -f "$data/pid"
-}
+stop() { stop_by_pidfile "$data/pid"; }
 
 start_on() {
   local port=$1
