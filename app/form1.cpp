@@ -24,7 +24,7 @@ void TForm1::FormCreate() {
   guarded([this] {
     tm = 4;
     tmr = 10;
-    db.UniConnection1.connect();
+    db.connection.connect();
     count_port();
     services_.panel.set_size(0, 0);
   });

@@ -65,7 +65,7 @@ class TForm1 {
   void predcheck();
   void zakaz_close();
 
-  // UniConnection1, UniQuery1 ... UniQuery12, DBMemo1 ... DBMemo43 and UniSQL1.
+  // The connection, the query slots and the statement slot.
   data::Database db;
 
   // Ticks of Timer1 left until the next data check, and of Timer2 until the next queue check.

@@ -43,7 +43,7 @@ void TForm1::Timer1Timer() {
       return;
     // Reset first, so a failure below keeps the ten-tick rhythm.
     tm = kDataCheckTicks;
-    db.UniSQL1.execute("SELECT * FROM `print` limit 1");
+    db.statements.execute("SELECT * FROM `print` limit 1");
     settings();
   });
 }
@@ -78,7 +78,7 @@ bool TForm1::reload_queue_countdown() {
 }
 
 void TForm1::check_print() {
-  data::QuerySlot& queue = db.UniQuery(3);
+  data::QuerySlot& queue = db.queue;
   queue.reload("select * from print where status='no' ORDER BY id ASC");
 
   // Forget failed or half-printed jobs whose rows no longer wait.
@@ -105,16 +105,16 @@ void TForm1::check_print() {
     chosen = true;
   }
 
-  print_id = db.DBMemo(4);
-  services_.panel.set_label(7, queue_state_text(!db.DBMemo(6).empty(), passed_over));
-  if (!chosen || db.DBMemo(4).empty())
+  print_id = db.queue.text("id");
+  services_.panel.set_label(7, queue_state_text(!db.queue.text("status").empty(), passed_over));
+  if (!chosen || db.queue.text("id").empty())
     return;
 
-  if (db.DBMemo(7) == "podzakaz") {
+  if (db.queue.text("type") == "podzakaz") {
     podzakaz();
-  } else if (db.DBMemo(7) == "predcheck") {
+  } else if (db.queue.text("type") == "predcheck") {
     predcheck();
-  } else if (db.DBMemo(7) == "zakaz_close") {
+  } else if (db.queue.text("type") == "zakaz_close") {
     zakaz_close();
   }
 }

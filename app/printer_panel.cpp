@@ -48,7 +48,8 @@ void TForm1::test_print_on_role(const char* role) {
   tickets::choose_printer_by_role(db, services_.printer, role);
   tickets::Page page(services_.printer);
   page.start(kTestPageTitle);
-  draw_test_page(page, TestPageSizes::Role, db.DBMemo(2), test_page_time(services_.clock));
+  draw_test_page(page, TestPageSizes::Role, db.printers.text("name"),
+                 test_page_time(services_.clock));
   page.end();
 }
 
@@ -56,12 +57,13 @@ void TForm1::Button5Click() {
   guarded([this] {
     // The printer line names the role whose port is the chosen index.
     const std::string chosen = services_.panel.port_text();
-    db.UniQuery(1).reload(data::Sql("select * from printers where port='") + data::value(chosen) +
-                          "'");
+    db.printers.reload(data::Sql("select * from printers where port='") + data::value(chosen) +
+                       "'");
     services_.printer.set_printer_index(data::parse_int(chosen));
     tickets::Page page(services_.printer);
     page.start(kTestPageTitle);
-    draw_test_page(page, TestPageSizes::ChosenIndex, db.DBMemo(2), test_page_time(services_.clock));
+    draw_test_page(page, TestPageSizes::ChosenIndex, db.printers.text("name"),
+                   test_page_time(services_.clock));
     page.end();
   });
 }

@@ -28,12 +28,12 @@ constexpr std::array<SettingRow, 7> kSettingRows{{
 }  // namespace
 
 void TForm1::settings() {
-  db.UniConnection1.connect();
+  db.connection.connect();
   for (const SettingRow& row : kSettingRows) {
-    db.UniQuery(2).reload(data::Sql("select * from settings where name='") + data::value(row.key) +
-                          "'");
+    db.settings.reload(data::Sql("select * from settings where name='") + data::value(row.key) +
+                       "'");
     std::string& held = setting_values.*row.value;
-    held = db.DBMemo(3);
+    held = db.settings.text("value");
     if (row.label != 0)
       services_.panel.set_label(row.label, std::string(row.prefix) + held);
   }

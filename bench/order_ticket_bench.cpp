@@ -42,7 +42,7 @@ void BM_OrderTickets(benchmark::State& state) {
 
   talvex::data::Database db(server.params("screen"));
   std::size_t statements = 0;
-  db.UniConnection1.set_statement_observer([&](const std::string&) { ++statements; });
+  db.connection.set_statement_observer([&](const std::string&) { ++statements; });
   talvex::testing::RecordingPrintSystem system;
   talvex::platform::Printer printer(system);
   talvex::testing::FakeClock clock;
@@ -51,7 +51,7 @@ void BM_OrderTickets(benchmark::State& state) {
 
   for (auto _ : state) {
     admin.execute("UPDATE print SET status='no'");
-    db.UniQuery(3).reload("select * from print where status='no' ORDER BY id ASC");
+    db.queue.reload("select * from print where status='no' ORDER BY id ASC");
     talvex::tickets::JobProgress progress;
     talvex::tickets::JobContext job{db, printer, clock, settings, print_id, progress, [](int) {}};
     talvex::tickets::print_order_tickets(job);

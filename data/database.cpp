@@ -1,45 +1,49 @@
 #include "data/database.h"
 
-#include <stdexcept>
-
-#include "data/slot_definitions.h"
+#include <string>
+#include <vector>
 
 namespace talvex::data {
+namespace {
 
-Database::Database(ConnectionParams params) : UniConnection1(std::move(params)) {
-  for (int n = 1; n <= kQuerySlotCount; ++n) {
-    std::vector<QuerySlot::Binding> bindings;
-    for (const BoundFieldDef& f : kBoundFields) {
-      if (f.slot == n) {
-        bindings.push_back({"DBMemo" + std::to_string(f.number), std::string(f.column)});
-      }
-    }
-    slots_.push_back(std::make_unique<QuerySlot>(
-        "UniQuery" + std::to_string(n), UniConnection1,
-        Sql::fixed(kDefaultStatements[static_cast<std::size_t>(n - 1)]), std::move(bindings)));
+QuerySlot make_slot(Connection& connection, Slot which) {
+  const SlotDefinition& definition = kSlots[static_cast<std::size_t>(which)];
+  std::vector<QuerySlot::Binding> bindings;
+  for (const BoundColumn& b : kBoundColumns) {
+    if (b.slot == which)
+      bindings.push_back({std::string(b.column), std::string(b.field_name)});
   }
+  return QuerySlot(std::string(definition.name), connection,
+                   Sql::fixed(definition.default_statement), std::move(bindings));
 }
 
-QuerySlot& Database::UniQuery(int number) {
-  if (number < 1 || number > kQuerySlotCount)
-    throw std::out_of_range("no query slot " + std::to_string(number));
-  return *slots_[static_cast<std::size_t>(number - 1)];
-}
+}  // namespace
 
-const QuerySlot& Database::UniQuery(int number) const {
-  return const_cast<Database*>(this)->UniQuery(number);
-}
+Database::Database(ConnectionParams params)
+    : connection(std::move(params)),
+      printers(make_slot(connection, Slot::printers)),
+      settings(make_slot(connection, Slot::settings)),
+      queue(make_slot(connection, Slot::queue)),
+      job(make_slot(connection, Slot::job)),
+      order(make_slot(connection, Slot::order)),
+      lines(make_slot(connection, Slot::lines)),
+      table(make_slot(connection, Slot::table)),
+      hall(make_slot(connection, Slot::hall)),
+      payments(make_slot(connection, Slot::payments)),
+      menu(make_slot(connection, Slot::menu)),
+      payment_type(make_slot(connection, Slot::payment_type)),
+      client(make_slot(connection, Slot::client)) {}
 
-std::string Database::DBMemo(int number) const {
-  if (number < 1 || number > kBoundFieldCount)
-    throw std::out_of_range("no bound field " + std::to_string(number));
-  const BoundFieldDef& f = kBoundFields[static_cast<std::size_t>(number - 1)];
-  return UniQuery(f.slot).field_text(f.column);
+QuerySlot& Database::slot(Slot which) {
+  QuerySlot* const all[] = {&printers, &settings, &queue,    &job,  &order,        &lines,
+                            &table,    &hall,     &payments, &menu, &payment_type, &client};
+  static_assert(sizeof all / sizeof all[0] == kSlotCount);
+  return *all[static_cast<std::size_t>(which)];
 }
 
 void Database::open_slots() {
-  for (auto& slot : slots_)
-    slot->open();
+  for (const SlotDefinition& definition : kSlots)
+    slot(definition.slot).open();
 }
 
 }  // namespace talvex::data

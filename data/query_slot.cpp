@@ -1,5 +1,8 @@
 #include "data/query_slot.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "data/errors.h"
 
 namespace talvex::data {
@@ -29,7 +32,7 @@ void QuerySlot::open() {
   ResultTable result = connection_.query(statement_ ? *statement_ : Sql(""));
   for (const Binding& b : bindings_) {
     if (result.column_index(b.column) < 0) {
-      throw DataError(b.field + ": Field '" + b.column + "' not found");
+      throw DataError(b.field_name + ": Field '" + b.column + "' not found");
     }
   }
   result_ = std::move(result);
@@ -37,11 +40,15 @@ void QuerySlot::open() {
   active_ = true;
 }
 
-std::string QuerySlot::field_text(std::string_view column) const {
+std::string QuerySlot::text(std::string_view column) const {
+  const bool bound = std::any_of(bindings_.begin(), bindings_.end(),
+                                 [&](const Binding& b) { return b.column == column; });
+  if (!bound)
+    throw std::logic_error(name_ + " does not read column '" + std::string(column) + "'");
   if (!active_ || result_.rows.empty())
     return {};
   const int c = result_.column_index(column);
-  return c < 0 ? std::string() : result_.rows[current_][static_cast<std::size_t>(c)];
+  return result_.rows[current_][static_cast<std::size_t>(c)];
 }
 
 void QuerySlot::move_to(std::size_t row) {

@@ -10,36 +10,38 @@
 
 namespace talvex::data {
 
-// One of the reusable result sets UniQuery1 ... UniQuery12. Its statement is replaced for every
-// read: a reload clears the statement (which closes the slot and empties its bound fields), sets
-// the new one and opens the slot, which runs the statement, fetches every row and makes the first
-// row current. Opening fails, and the slot stays closed, when the statement fails or a bound column
-// is missing from the result.
+// A reusable result set. Its statement is replaced for every read: a reload clears the statement
+// (which closes the slot and empties its current row), sets the new one and opens the slot, which
+// runs the statement, fetches every row and makes the first row current. Opening fails, and the
+// slot stays closed, when the statement fails or a bound column is missing from the result.
 class QuerySlot {
  public:
-  // A bound field of this slot: its name ("DBMemo6") and the column it shows ("status").
+  // A column the slot reads, and the name its missing-column failure gives it.
   struct Binding {
-    std::string field;
     std::string column;
+    std::string field_name;
   };
 
   QuerySlot(std::string name, Connection& connection, Sql default_statement,
             std::vector<Binding> bindings);
+  QuerySlot(const QuerySlot&) = delete;
+  QuerySlot& operator=(const QuerySlot&) = delete;
 
   const std::string& name() const { return name_; }
 
   void reload(const Sql& statement);
-  // Forgets the statement; the slot is closed and its bound fields read empty.
+  // Forgets the statement; the slot is closed and its current row reads empty.
   void clear();
   // Runs the statement unless the slot is open already.
   void open();
   bool active() const { return active_; }
 
-  // The text of `column` in the current row: empty when the slot is closed, the result has no row,
-  // or the value is NULL.
-  std::string field_text(std::string_view column) const;
+  // The text of bound `column` in the current row: empty when the slot is closed, the result has
+  // no row, or the value is NULL. Asking for a column the slot does not bind is a programming
+  // error (std::logic_error).
+  std::string text(std::string_view column) const;
 
-  // Makes another row of the open result the current one; the bound fields then show it.
+  // Makes another row of the open result the current one.
   void move_to(std::size_t row);
 
   // Every row of the open result, in the result's order. Throws DataError for a column the result

@@ -5,7 +5,7 @@
 
 namespace talvex::data {
 
-// UniSQL1: runs statements whose answer the service does not use (the keep-alive and the update
+// Runs statements whose answer the service does not use (the keep-alive and the update
 // that marks a job printed). A failure throws DataError; nothing else changes.
 class StatementSlot {
  public:

@@ -27,10 +27,11 @@ struct CountingLine {
 };
 
 std::vector<CountingLine> counting_lines(data::Database& db, Ticket kind) {
-  data::QuerySlot& lines = db.UniQuery(6);
-  lines.reload(Sql("select * from podzakaz WHERE zakaz='") + value(db.DBMemo(8)) +
+  data::QuerySlot& lines = db.lines;
+  lines.reload(Sql("select * from podzakaz WHERE zakaz='") + value(db.queue.text("zakaz")) +
                "' ORDER BY id ASC");
-  const std::string printer = db.DBMemo(42), order = db.DBMemo(8), sub_order = db.DBMemo(10);
+  const std::string printer = db.printers.text("id"), order = db.queue.text("zakaz"),
+                    sub_order = db.job.text("podzakaz");
   std::vector<CountingLine> out;
   for (std::size_t r = 0; r < lines.row_count(); ++r) {
     if (lines.text(r, "id").empty())
@@ -61,11 +62,10 @@ void draw_items(data::Database& db, Page& page, Ticket kind) {
       statement = statement + ",";
     statement = statement + "'" + value(*id) + "'";
   }
-  data::QuerySlot& menu = db.UniQuery(10);
-  menu.reload(statement + ") ORDER BY id ASC");
+  db.menu.reload(statement + ") ORDER BY id ASC");
 
-  for (std::size_t r = 0; r < menu.row_count(); ++r) {
-    const std::string& id = menu.text(r, "id");
+  for (std::size_t r = 0; r < db.menu.row_count(); ++r) {
+    const std::string& id = db.menu.text(r, "id");
     std::int32_t kolvo_p = 0;
     for (const CountingLine& l : lines) {
       if (l.menu == id)
@@ -73,7 +73,7 @@ void draw_items(data::Database& db, Page& page, Ticket kind) {
     }
     if (kolvo_p <= 0)
       continue;
-    page.text(0, menu.text(r, "name"));
+    page.text(0, db.menu.text(r, "name"));
     page.size(12);
     page.text(500, std::to_string(kolvo_p));
     page.size(9);
@@ -81,48 +81,48 @@ void draw_items(data::Database& db, Page& page, Ticket kind) {
   }
 }
 
-// The ticket of the printer row UniQuery1 stands on.
+// The ticket of the current `printers` row.
 void print_ticket(JobContext& job, Ticket kind) {
   data::Database& db = job.db;
   const std::string done =
       (kind == Ticket::Control ? "control ticket on printer " : "ticket on printer ") +
-      db.DBMemo(42);
+      db.printers.text("id");
   if (job.progress.printed(done))
     return;
 
-  db.UniQuery(4).reload(Sql("select * from print WHERE id='") + value(job.print_id) + "'");
+  db.job.reload(Sql("select * from print WHERE id='") + value(job.print_id) + "'");
   if (kind == Ticket::Control) {
-    db.UniQuery(6).reload(Sql("select * from podzakaz WHERE zakaz='") + value(db.DBMemo(8)) +
-                          "' AND podzakaz='" + value(db.DBMemo(10)) + "' ");
+    db.lines.reload(Sql("select * from podzakaz WHERE zakaz='") + value(db.queue.text("zakaz")) +
+                    "' AND podzakaz='" + value(db.job.text("podzakaz")) + "' ");
   } else {
-    db.UniQuery(6).reload(Sql("select * from podzakaz WHERE printer='") + value(db.DBMemo(42)) +
-                          "' AND zakaz='" + value(db.DBMemo(8)) + "' AND podzakaz='" +
-                          value(db.DBMemo(10)) + "' ");
+    db.lines.reload(Sql("select * from podzakaz WHERE printer='") + value(db.printers.text("id")) +
+                    "' AND zakaz='" + value(db.queue.text("zakaz")) + "' AND podzakaz='" +
+                    value(db.job.text("podzakaz")) + "' ");
   }
-  if (db.DBMemo(22).empty())
+  if (db.lines.text("id").empty())
     return;  // nothing of the sub-order for this ticket
 
-  db.UniQuery(5).reload(Sql("select * from zakaz where id='") + value(db.DBMemo(13)) + "' ");
-  db.UniQuery(7).reload(Sql("select * from tables where id='") + value(db.DBMemo(20)) + "' ");
-  db.UniQuery(8).reload(Sql("select * from cat_tables where id='") + value(db.DBMemo(33)) +
-                        "' ORDER BY id ASC limit 1");
+  db.order.reload(Sql("select * from zakaz where id='") + value(db.job.text("zakaz")) + "' ");
+  db.table.reload(Sql("select * from tables where id='") + value(db.order.text("tables")) + "' ");
+  db.hall.reload(Sql("select * from cat_tables where id='") + value(db.table.text("cat_tables")) +
+                 "' ORDER BY id ASC limit 1");
 
   // An empty menu stops the job here, before the document begins.
-  db.UniQuery(10).reload("select * from menu ORDER BY id ASC limit 1");
-  data::parse_int(db.DBMemo(39));
-  db.UniQuery(10).reload("select * from menu ORDER BY id DESC limit 1");
-  data::parse_int(db.DBMemo(39));
+  db.menu.reload("select * from menu ORDER BY id ASC limit 1");
+  data::parse_int(db.menu.text("id"));
+  db.menu.reload("select * from menu ORDER BY id DESC limit 1");
+  data::parse_int(db.menu.text("id"));
 
-  job.printer.set_printer_index(data::parse_int(db.DBMemo(1)));
+  job.printer.set_printer_index(data::parse_int(db.printers.text("port")));
   Page page(job.printer);
   page.start("Заказ");
-  begin_ticket_header(page, job.settings, "Заказ № " + db.DBMemo(13));
-  draw_info_line(page, "Подзаказ №: " + db.DBMemo(10));
-  draw_info_line(page, "Открытие: " + time_text(db.DBMemo(15)));
-  draw_info_line(page, "Официант: " + db.DBMemo(21));
-  draw_info_line(page, "Зал: " + db.DBMemo(34));
-  draw_info_line(page, "Стол: " + db.DBMemo(32));
-  end_ticket_header(page, db.DBMemo(2));
+  begin_ticket_header(page, job.settings, "Заказ № " + db.job.text("zakaz"));
+  draw_info_line(page, "Подзаказ №: " + db.job.text("podzakaz"));
+  draw_info_line(page, "Открытие: " + time_text(db.order.text("date_open")));
+  draw_info_line(page, "Официант: " + db.order.text("waitres"));
+  draw_info_line(page, "Зал: " + db.hall.text("name"));
+  draw_info_line(page, "Стол: " + db.table.text("name"));
+  end_ticket_header(page, db.printers.text("name"));
 
   draw_items(db, page, kind);
 
@@ -141,21 +141,22 @@ void print_order_tickets(JobContext& job) {
   job.set_tmr(300);
 
   // Every printer row in ascending id; an empty table fails on its missing first id.
-  data::QuerySlot& printers = db.UniQuery(1);
+  data::QuerySlot& printers = db.printers;
   printers.reload("select * from printers ORDER BY id ASC");
-  data::parse_int(db.DBMemo(42));
+  data::parse_int(db.printers.text("id"));
   data::parse_int(printers.text(printers.row_count() - 1, "id"));
 
   for (std::size_t r = 0; r < printers.row_count(); ++r) {
     printers.move_to(r);
-    const std::string name = db.DBMemo(2);
+    const std::string name = db.printers.text("name");
     if (job.settings.control_printer == "1" && name == "CONTROL")
       print_ticket(job, Ticket::Control);
     if (name != "KASSA" && name != "CONTROL")
       print_ticket(job, Ticket::Printer);
   }
 
-  db.UniSQL1.execute(Sql("UPDATE `print` SET status='yes' WHERE id='") + value(job.print_id) + "'");
+  db.statements.execute(Sql("UPDATE `print` SET status='yes' WHERE id='") + value(job.print_id) +
+                        "'");
   job.set_tmr(2);
 }
 

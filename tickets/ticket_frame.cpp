@@ -5,8 +5,8 @@
 namespace talvex::tickets {
 
 void choose_printer_by_role(data::Database& db, platform::Printer& printer, std::string_view role) {
-  db.UniQuery(1).reload(data::Sql("select * from printers where name='") + data::value(role) + "'");
-  printer.set_printer_index(data::parse_int(db.DBMemo(1)));
+  db.printers.reload(data::Sql("select * from printers where name='") + data::value(role) + "'");
+  printer.set_printer_index(data::parse_int(db.printers.text("port")));
 }
 
 void begin_ticket_header(Page& page, const Settings& settings, const std::string& document_line) {

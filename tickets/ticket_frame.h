@@ -15,8 +15,8 @@ inline const std::string kHeaderSeparator(72, '-');
 inline const std::string kSectionSeparator(70, '-');
 inline const std::string kTestPageSeparator(60, '-');
 
-// Loads the `printers` row of `role` ("KASSA", "BAR", "KITCHEN", "CONTROL") into UniQuery1 and
-// selects the installed printer whose index its `port` gives. Fails with the integer message
+// Loads the `printers` row of `role` ("KASSA", "BAR", "KITCHEN", "CONTROL") into the printers slot
+// and selects the installed printer whose index its `port` gives. Fails with the integer message
 // when the role has no row or its port is not a number, before any document begins.
 void choose_printer_by_role(data::Database& db, platform::Printer& printer, std::string_view role);
 

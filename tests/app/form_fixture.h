@@ -40,8 +40,8 @@ class RecordingJobs final : public app::Jobs {
     job.set_tmr(300);
     if (failing.count(job.print_id) != 0)
       throw data::DataError("Printer jammed");
-    job.db.UniSQL1.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
-                           data::value(job.print_id) + "'");
+    job.db.statements.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
+                              data::value(job.print_id) + "'");
     job.set_tmr(2);
   }
 
@@ -63,7 +63,7 @@ class FormTest : public DatabaseTest {
     jobs = recording.get();
     form = std::make_unique<app::TForm1>(p, app::Services{panel, printer, box, clock, "Talvex"},
                                          std::move(recording));
-    form->db.UniConnection1.set_statement_observer([this](const std::string& s) {
+    form->db.connection.set_statement_observer([this](const std::string& s) {
       sent.push_back({now, s});
     });
   }

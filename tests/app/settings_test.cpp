@@ -64,7 +64,7 @@ TEST_F(SettingsTest, FailingLookupKeepsWhatWasReadBeforeIt) {
   form->settings();
   sql("UPDATE settings SET value=CONCAT(value, '+')");
 
-  form->db.UniConnection1.set_statement_observer([](const std::string& s) {
+  form->db.connection.set_statement_observer([](const std::string& s) {
     if (s == "select * from settings where name='printer_timer'") {
       throw data::DataError("Lost connection to server during query");
     }

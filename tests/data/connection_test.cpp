@@ -94,25 +94,25 @@ TEST(ConnectionRecovery, ReloadAfterTheServerRestartsReconnects) {
   testing::PrivateServer server;
   testing::create_schema_database(server.params(""), "screen");
   Database db(server.params("screen"));
-  db.UniQuery(2).reload("select * from settings limit 1");
-  ASSERT_TRUE(db.UniConnection1.connected());
+  db.settings.reload("select * from settings limit 1");
+  ASSERT_TRUE(db.connection.connected());
 
   server.stop();
   const std::string lost =
-      failure_of([&] { db.UniQuery(2).reload("select * from settings limit 1"); });
+      failure_of([&] { db.settings.reload("select * from settings limit 1"); });
   EXPECT_TRUE(lost.find("Lost connection") != std::string::npos ||
               lost.find("gone away") != std::string::npos ||
               lost.find("Cannot connect") != std::string::npos)
       << lost;
-  EXPECT_FALSE(db.UniConnection1.connected());
-  EXPECT_EQ(failure_of([&] { db.UniQuery(2).reload("select * from settings limit 1"); }),
+  EXPECT_FALSE(db.connection.connected());
+  EXPECT_EQ(failure_of([&] { db.settings.reload("select * from settings limit 1"); }),
             "Cannot connect to server on host '127.0.0.1':\r\nConnection refused.\r\nSocket Error "
             "Code: 111($6F)");
 
   server.start();
-  db.UniQuery(2).reload("select * from settings limit 1");
-  EXPECT_TRUE(db.UniQuery(2).active());
-  db.UniSQL1.execute("SELECT * FROM `print` limit 1");
+  db.settings.reload("select * from settings limit 1");
+  EXPECT_TRUE(db.settings.active());
+  db.statements.execute("SELECT * FROM `print` limit 1");
 }
 
 }  // namespace

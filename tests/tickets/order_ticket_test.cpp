@@ -34,7 +34,7 @@ class OrderTicketTest : public testing::DatabaseTest {
         "(4, 'Салат «Цезарь» с курицей, пармезаном и гренками'), (5, 'Чай')");
     sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (100, 10, 1, 'podzakaz', "
         "'no')");
-    db.UniConnection1.set_statement_observer([this](const std::string& s) { sent.push_back(s); });
+    db.connection.set_statement_observer([this](const std::string& s) { sent.push_back(s); });
   }
 
   // Lines of order 10: (sub-order, printer, menu, kolvo).
@@ -46,10 +46,11 @@ class OrderTicketTest : public testing::DatabaseTest {
     }
   }
 
-  // Runs the job as the queue check hands it over: the queue head in UniQuery3, its id in print_id.
+  // Runs the job as the queue check hands it over: the queue head current in the queue slot, its id
+  // in print_id.
   void run() {
-    db.UniQuery(3).reload("select * from print where status='no' ORDER BY id ASC");
-    print_id = db.DBMemo(4);
+    db.queue.reload("select * from print where status='no' ORDER BY id ASC");
+    print_id = db.queue.text("id");
     JobContext job{db, printer, clock, settings, print_id, progress, [this](int t) { tmr = t; }};
     print_order_tickets(job);
   }
