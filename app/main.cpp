@@ -4,7 +4,6 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <array>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -12,7 +11,7 @@
 
 #include "app/application_title.h"
 #include "app/command_line.h"
-#include "app/form1.h"
+#include "app/print_service.h"
 #include "app/startup_failure.h"
 #include "platform/clock.h"
 #include "platform/files/directory_print_system.h"
@@ -31,18 +30,13 @@
 
 namespace {
 
-using talvex::app::TForm1;
+using talvex::app::PrintService;
 
 #ifdef _WIN32
 using SystemPrintSystem = talvex::platform::QPrinterPrintSystem;
 #else
 using SystemPrintSystem = talvex::platform::CupsPrintSystem;
 #endif
-
-constexpr std::array<void (TForm1::*)(), 8> kButtonHandlers = {
-    &TForm1::Button1Click, &TForm1::Button2Click, &TForm1::Button3Click, &TForm1::Button4Click,
-    &TForm1::Button5Click, &TForm1::Button6Click, &TForm1::Button7Click, &TForm1::Button8Click,
-};
 
 }  // namespace
 
@@ -87,9 +81,9 @@ int main(int argc, char** argv) {
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
-  TForm1 form(options.connection, {panel, printer, message_box, clock, title});
+  PrintService service(options.connection, {panel, printer, message_box, clock, title});
   try {
-    form.load();
+    service.open_database();
   } catch (const std::exception& e) {
     const std::string text = app::startup_failure_text(e);
     std::cerr << text << std::endl;
@@ -98,24 +92,32 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  for (std::size_t i = 0; i < kButtonHandlers.size(); ++i)
-    panel.on_button(static_cast<int>(i + 1), [&form, i] { (form.*kButtonHandlers[i])(); });
+  using platform::PanelButton;
+  panel.on_button(PanelButton::Kassa, [&service] { service.test_print_on_role("KASSA"); });
+  panel.on_button(PanelButton::Bar, [&service] { service.test_print_on_role("BAR"); });
+  panel.on_button(PanelButton::Kitchen, [&service] { service.test_print_on_role("KITCHEN"); });
+  panel.on_button(PanelButton::Control, [&service] { service.test_print_on_role("CONTROL"); });
+  panel.on_button(PanelButton::PrintOnChosenPort,
+                  [&service] { service.test_print_on_chosen_port(); });
+  panel.on_button(PanelButton::Hide, [&service] { service.hide_panel(); });
+  panel.on_button(PanelButton::Close, [&service] { service.close(); });
+  panel.on_button(PanelButton::PrinterList, [&service] { service.show_printer_list(); });
   panel.on_closed([] { QApplication::quit(); });
 
-  form.FormCreate();
+  service.start();
 
-  qt::Ticker timer1(options.tick, [&form] { form.Timer1Timer(); });
-  qt::Ticker timer2(options.tick, [&form] { form.Timer2Timer(); });
+  qt::Ticker timer1(options.tick, [&service] { service.data_check_tick(); });
+  qt::Ticker timer2(options.tick, [&service] { service.queue_check_tick(); });
   timer1.start();
   timer2.start();
 
   qt::NotificationIcon icon(title);
-  icon.on_click([&form] { form.TrayIcon1Click(); });
+  icon.on_click([&service] { service.show_panel(); });
   if (qt::NotificationIcon::available()) {
     icon.show();
   } else {
     // Without a notification area the panel is the operator's only view of the service.
-    form.TrayIcon1Click();
+    service.show_panel();
   }
   panel.show_window();
   return QApplication::exec();

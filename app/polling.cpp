@@ -1,7 +1,7 @@
 #include <set>
 #include <string_view>
 
-#include "app/form1.h"
+#include "app/print_service.h"
 #include "data/errors.h"
 #include "data/integer_parse.h"
 
@@ -11,7 +11,7 @@ namespace {
 constexpr std::int32_t kDataCheckTicks = 10;
 // A countdown that cannot be reloaded from printer_timer starts again from here.
 constexpr std::int32_t kFallbackQueueTicks = 10;
-// A row whose job failed waits this many Timer2 ticks before it is tried again.
+// A row whose job failed waits this many ticks of the queue timer before it is tried again.
 constexpr std::int64_t kRetryHoldTicks = 300;
 // At most this many passed-over rows are named on the panel.
 constexpr std::size_t kNamedRows = 3;
@@ -35,49 +35,52 @@ std::string queue_state_text(bool waiting, const std::vector<std::string>& passe
 
 }  // namespace
 
-void TForm1::Timer1Timer() {
+void PrintService::data_check_tick() {
   guarded([this] {
-    tm = tm - 1;
-    services_.panel.set_label(5, "Проверка данных через: " + std::to_string(tm) + " c.");
-    if (tm != 0)
+    data_check_countdown = data_check_countdown - 1;
+    services_.panel.set_label(
+        platform::PanelLabel::DataCheck,
+        "Проверка данных через: " + std::to_string(data_check_countdown) + " c.");
+    if (data_check_countdown != 0)
       return;
     // Reset first, so a failure below keeps the ten-tick rhythm.
-    tm = kDataCheckTicks;
+    data_check_countdown = kDataCheckTicks;
     db.statements.execute("SELECT * FROM `print` limit 1");
-    settings();
+    load_settings();
   });
 }
 
-void TForm1::Timer2Timer() {
+void PrintService::queue_check_tick() {
   guarded([this] {
     ++queue_ticks_;
-    tmr = tmr - 1;
-    services_.panel.set_label(6, "До проверки печати: " + std::to_string(tmr) + " c.");
-    if (tmr != 0)
+    queue_countdown = queue_countdown - 1;
+    services_.panel.set_label(platform::PanelLabel::QueueCheck,
+                              "До проверки печати: " + std::to_string(queue_countdown) + " c.");
+    if (queue_countdown != 0)
       return;
     if (reload_queue_countdown())
-      check_print();
+      check_queue();
   });
 }
 
-bool TForm1::reload_queue_countdown() {
-  const std::string text = setting_values.printer_timer;
+bool PrintService::reload_queue_countdown() {
+  const std::string text = settings.printer_timer;
   try {
-    tmr = data::parse_int(text);
+    queue_countdown = data::parse_int(text);
   } catch (const data::ConvertError& failure) {
-    tmr = kFallbackQueueTicks;
+    queue_countdown = kFallbackQueueTicks;
     show_failure(failure);
     return false;
   }
-  if (tmr < 1) {
-    tmr = kFallbackQueueTicks;
+  if (queue_countdown < 1) {
+    queue_countdown = kFallbackQueueTicks;
     show_failure("'" + text + "' is not a valid printer_timer value (it must be 1 or more)");
     return false;
   }
   return true;
 }
 
-void TForm1::check_print() {
+void PrintService::check_queue() {
   data::QuerySlot& queue = db.queue;
   queue.reload("select * from print where status='no' ORDER BY id ASC");
 
@@ -105,8 +108,9 @@ void TForm1::check_print() {
     chosen = true;
   }
 
-  print_id = db.queue.text("id");
-  services_.panel.set_label(7, queue_state_text(!db.queue.text("status").empty(), passed_over));
+  job_id = db.queue.text("id");
+  services_.panel.set_label(platform::PanelLabel::QueueState,
+                            queue_state_text(!db.queue.text("status").empty(), passed_over));
   if (!chosen || db.queue.text("id").empty())
     return;
 
@@ -119,33 +123,30 @@ void TForm1::check_print() {
   }
 }
 
-void TForm1::podzakaz() {
+void PrintService::podzakaz() {
   run_job(&Jobs::podzakaz);
 }
-void TForm1::predcheck() {
+void PrintService::predcheck() {
   run_job(&Jobs::predcheck);
 }
-void TForm1::zakaz_close() {
+void PrintService::zakaz_close() {
   run_job(&Jobs::zakaz_close);
 }
 
-void TForm1::run_job(void (Jobs::*job)(tickets::JobContext&)) {
-  const std::string id = print_id;
-  const std::int32_t resume = tmr;
-  tickets::JobContext context{db,
-                              services_.printer,
-                              services_.clock,
-                              setting_values,
-                              print_id,
-                              progress_[id],
-                              [this](int ticks) { tmr = ticks; }};
+void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
+  const std::string id = job_id;
+  const std::int32_t resume = queue_countdown;
+  tickets::JobContext context{
+      db, services_.printer, services_.clock, settings, job_id, progress_[id], [this](int ticks) {
+        queue_countdown = ticks;
+      }};
   try {
     ((*jobs_).*job)(context);
   } catch (...) {
     // The row waits out its hold while the rows behind it print; the queue goes on as if no
     // job had run.
     held_until_[id] = queue_ticks_ + kRetryHoldTicks;
-    tmr = resume;
+    queue_countdown = resume;
     throw;
   }
   progress_.erase(id);

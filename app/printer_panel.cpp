@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/print_service.h"
 #include "app/test_page.h"
 #include "data/integer_parse.h"
 #include "tickets/page.h"
@@ -15,13 +15,13 @@ std::string test_page_time(const platform::Clock& clock) {
 
 }  // namespace
 
-void TForm1::count_port() {
+void PrintService::fill_port_chooser() {
   const std::size_t n = services_.printer.printers().size();
   for (std::size_t i = 0; i < n; ++i)
     services_.panel.add_port(std::to_string(i));
 }
 
-void TForm1::Button8Click() {
+void PrintService::show_printer_list() {
   guarded([this] {
     services_.panel.clear_printer_list();
     const std::vector<std::string>& names = services_.printer.printers();
@@ -31,41 +31,29 @@ void TForm1::Button8Click() {
   });
 }
 
-void TForm1::Button1Click() {
-  guarded([this] { test_print_on_role("KASSA"); });
-}
-void TForm1::Button2Click() {
-  guarded([this] { test_print_on_role("BAR"); });
-}
-void TForm1::Button3Click() {
-  guarded([this] { test_print_on_role("KITCHEN"); });
-}
-void TForm1::Button4Click() {
-  guarded([this] { test_print_on_role("CONTROL"); });
+void PrintService::test_print_on_role(std::string_view role) {
+  guarded([this, role] {
+    tickets::choose_printer_by_role(db, services_.printer, role);
+    print_test_page(TestPageSizes::Role);
+  });
 }
 
-void TForm1::test_print_on_role(const char* role) {
-  tickets::choose_printer_by_role(db, services_.printer, role);
-  tickets::Page page(services_.printer);
-  page.start(kTestPageTitle);
-  draw_test_page(page, TestPageSizes::Role, db.printers.text("name"),
-                 test_page_time(services_.clock));
-  page.end();
-}
-
-void TForm1::Button5Click() {
+void PrintService::test_print_on_chosen_port() {
   guarded([this] {
     // The printer line names the role whose port is the chosen index.
     const std::string chosen = services_.panel.port_text();
     db.printers.reload(data::Sql("select * from printers where port='") + data::value(chosen) +
                        "'");
     services_.printer.set_printer_index(data::parse_int(chosen));
-    tickets::Page page(services_.printer);
-    page.start(kTestPageTitle);
-    draw_test_page(page, TestPageSizes::ChosenIndex, db.printers.text("name"),
-                   test_page_time(services_.clock));
-    page.end();
+    print_test_page(TestPageSizes::ChosenIndex);
   });
+}
+
+void PrintService::print_test_page(TestPageSizes sizes) {
+  tickets::Page page(services_.printer);
+  page.start(kTestPageTitle);
+  draw_test_page(page, sizes, db.printers.text("name"), test_page_time(services_.clock));
+  page.end();
 }
 
 }  // namespace talvex::app

@@ -24,7 +24,7 @@ class JobProgress {
 
 // What a job works with, handed over by the main window for each job: the database components,
 // the printer object, the clock, the settings, the queue row's id and the job's progress.
-// `set_tmr` sets the queue countdown.
+// `set_queue_countdown` sets the queue countdown.
 struct JobContext {
   data::Database& db;
   platform::Printer& printer;
@@ -32,7 +32,7 @@ struct JobContext {
   const Settings& settings;
   const std::string& print_id;
   JobProgress& progress;
-  std::function<void(int)> set_tmr;
+  std::function<void(int)> set_queue_countdown;
 };
 
 }  // namespace talvex::tickets

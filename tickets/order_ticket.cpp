@@ -138,7 +138,7 @@ void print_ticket(JobContext& job, Ticket kind) {
 
 void print_order_tickets(JobContext& job) {
   data::Database& db = job.db;
-  job.set_tmr(300);
+  job.set_queue_countdown(300);
 
   // Every printer row in ascending id; an empty table fails on its missing first id.
   data::QuerySlot& printers = db.printers;
@@ -157,7 +157,7 @@ void print_order_tickets(JobContext& job) {
 
   db.statements.execute(Sql("UPDATE `print` SET status='yes' WHERE id='") + value(job.print_id) +
                         "'");
-  job.set_tmr(2);
+  job.set_queue_countdown(2);
 }
 
 }  // namespace talvex::tickets

@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 
+#include <array>
 #include <utility>
 
 namespace talvex::platform::qt {
@@ -38,25 +39,26 @@ struct Control {
 
 // The window's design, in creation order; group boxes come before their children.
 constexpr Control kControls[] = {
-    {"GroupBox1", Kind::GroupBox, nullptr, 0, 0, 329, 81, "ТЕСТИРОВАНИЕ ПОРТОВ", 0xC0C0C0},
-    {"Button1", Kind::Button, "GroupBox1", 8, 16, 75, 25, "KASSA"},
-    {"Button2", Kind::Button, "GroupBox1", 89, 16, 75, 25, "BAR"},
-    {"Button3", Kind::Button, "GroupBox1", 170, 16, 75, 25, "KITCHEN"},
-    {"Button4", Kind::Button, "GroupBox1", 251, 16, 75, 25, "CONTROL"},
-    {"ComboBox1", Kind::ComboBox, "GroupBox1", 8, 47, 145, 21, "1"},
-    {"Button5", Kind::Button, "GroupBox1", 159, 47, 167, 25, "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"},
-    {"GroupBox2", Kind::GroupBox, nullptr, 0, 78, 326, 147, "ТЕКУЩИЕ ПАРАМЕТРЫ", 0x808080},
-    {"Label1", Kind::Label, "GroupBox2", 8, 12, 31, 13, "Label1"},
-    {"Label2", Kind::Label, "GroupBox2", 8, 31, 31, 13, "Label2"},
-    {"Label3", Kind::Label, "GroupBox2", 8, 50, 31, 13, "Label3"},
-    {"Label4", Kind::Label, "GroupBox2", 8, 69, 31, 13, "Label4"},
-    {"Label5", Kind::Label, "GroupBox2", 8, 88, 31, 13, "Label5"},
-    {"Label6", Kind::Label, "GroupBox2", 8, 107, 31, 13, "Label6"},
-    {"Label7", Kind::Label, "GroupBox2", 8, 126, 31, 13, "Label7"},
-    {"Button6", Kind::Button, "GroupBox2", 248, 9, 75, 25, "OK"},
-    {"Button7", Kind::Button, "GroupBox2", 248, 40, 75, 25, "CLOSE"},
-    {"Button8", Kind::Button, "GroupBox2", 248, 71, 75, 25, "ПРИНТЕРЫ"},
-    {"ListBox1", Kind::ListBox, nullptr, 0, 223, 323, 97, ""},
+    {"portTestGroup", Kind::GroupBox, nullptr, 0, 0, 329, 81, "ТЕСТИРОВАНИЕ ПОРТОВ", 0xC0C0C0},
+    {"kassaButton", Kind::Button, "portTestGroup", 8, 16, 75, 25, "KASSA"},
+    {"barButton", Kind::Button, "portTestGroup", 89, 16, 75, 25, "BAR"},
+    {"kitchenButton", Kind::Button, "portTestGroup", 170, 16, 75, 25, "KITCHEN"},
+    {"controlButton", Kind::Button, "portTestGroup", 251, 16, 75, 25, "CONTROL"},
+    {"portChooser", Kind::ComboBox, "portTestGroup", 8, 47, 145, 21, "1"},
+    {"printOnChosenPortButton", Kind::Button, "portTestGroup", 159, 47, 167, 25,
+     "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"},
+    {"settingsGroup", Kind::GroupBox, nullptr, 0, 78, 326, 147, "ТЕКУЩИЕ ПАРАМЕТРЫ", 0x808080},
+    {"organisationLabel", Kind::Label, "settingsGroup", 8, 12, 31, 13, "Label1"},
+    {"controlPrinterLabel", Kind::Label, "settingsGroup", 8, 31, 31, 13, "Label2"},
+    {"printerTimerLabel", Kind::Label, "settingsGroup", 8, 50, 31, 13, "Label3"},
+    {"printerTotalLabel", Kind::Label, "settingsGroup", 8, 69, 31, 13, "Label4"},
+    {"dataCheckLabel", Kind::Label, "settingsGroup", 8, 88, 31, 13, "Label5"},
+    {"queueCheckLabel", Kind::Label, "settingsGroup", 8, 107, 31, 13, "Label6"},
+    {"queueStateLabel", Kind::Label, "settingsGroup", 8, 126, 31, 13, "Label7"},
+    {"hideButton", Kind::Button, "settingsGroup", 248, 9, 75, 25, "OK"},
+    {"closeButton", Kind::Button, "settingsGroup", 248, 40, 75, 25, "CLOSE"},
+    {"printerListButton", Kind::Button, "settingsGroup", 248, 71, 75, 25, "ПРИНТЕРЫ"},
+    {"printerList", Kind::ListBox, nullptr, 0, 223, 323, 97, ""},
 };
 
 // Tahoma 8 pt at 96 dpi is 11 pixels; where Tahoma is missing the nearest sans serif takes its
@@ -91,9 +93,13 @@ void size_to_text(QLabel& label) {
   label.resize(label.sizeHint());
 }
 
-QString numbered(const char* prefix, std::size_t number) {
-  return QString::fromLatin1(prefix) + QString::number(number);
-}
+// The controls the service addresses, in the order of PanelLabel and PanelButton.
+constexpr std::array<const char*, kPanelLabelCount> kLabelNames{
+    "organisationLabel", "controlPrinterLabel", "printerTimerLabel", "printerTotalLabel",
+    "dataCheckLabel",    "queueCheckLabel",     "queueStateLabel"};
+constexpr std::array<const char*, kPanelButtonCount> kButtonNames{
+    "kassaButton", "barButton",   "kitchenButton",    "controlButton", "printOnChosenPortButton",
+    "hideButton",  "closeButton", "printerListButton"};
 
 }  // namespace
 
@@ -114,7 +120,7 @@ class StatusPanel::Window final : public QWidget {
 StatusPanel::StatusPanel()
     : window_(std::make_unique<Window>()), width_(kDesignWidth), height_(kDesignHeight) {
   QWidget& w = *window_;
-  w.setObjectName(QStringLiteral("Form1"));
+  w.setObjectName(QStringLiteral("mainWindow"));
   w.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   w.setWindowTitle(QStringLiteral("ДРАЙВЕР TALVEX"));
   // Showing the panel must not take the focus from what the operator is doing.
@@ -165,10 +171,10 @@ StatusPanel::StatusPanel()
   }
 
   for (std::size_t i = 0; i < labels_.size(); ++i)
-    labels_[i] = w.findChild<QLabel*>(numbered("Label", i + 1));
+    labels_[i] = w.findChild<QLabel*>(QString::fromLatin1(kLabelNames[i]));
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    QObject::connect(w.findChild<QPushButton*>(numbered("Button", i + 1)), &QPushButton::clicked,
-                     [this, i] {
+    QObject::connect(w.findChild<QPushButton*>(QString::fromLatin1(kButtonNames[i])),
+                     &QPushButton::clicked, [this, i] {
                        if (buttons_[i])
                          buttons_[i]();
                      });
@@ -177,8 +183,8 @@ StatusPanel::StatusPanel()
 
 StatusPanel::~StatusPanel() = default;
 
-void StatusPanel::set_label(int number, const std::string& text) {
-  QLabel& label = *labels_.at(static_cast<std::size_t>(number - 1));
+void StatusPanel::set_label(PanelLabel which, const std::string& text) {
+  QLabel& label = *labels_.at(static_cast<std::size_t>(which));
   label.setText(QString::fromStdString(text));
   size_to_text(label);
 }
@@ -224,8 +230,8 @@ void StatusPanel::close() {
   window_->close();
 }
 
-void StatusPanel::on_button(int number, std::function<void()> handler) {
-  buttons_.at(static_cast<std::size_t>(number - 1)) = std::move(handler);
+void StatusPanel::on_button(PanelButton which, std::function<void()> handler) {
+  buttons_.at(static_cast<std::size_t>(which)) = std::move(handler);
 }
 
 void StatusPanel::on_closed(std::function<void()> handler) {

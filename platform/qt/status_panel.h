@@ -18,7 +18,8 @@ namespace talvex::platform::qt {
 // borderless at the top-left corner; a size with a zero side hides it, any other shows it there
 // without activating it. It is not shown before show_window(), the start of the message loop.
 //
-// The controls carry their design names ("Button1", "Label5", "ComboBox1", ...) as object names.
+// The controls carry object names that say what they are ("kassaButton", "dataCheckLabel",
+// "portChooser", ...).
 class StatusPanel final : public Panel {
  public:
   StatusPanel();
@@ -26,7 +27,7 @@ class StatusPanel final : public Panel {
   StatusPanel(const StatusPanel&) = delete;
   StatusPanel& operator=(const StatusPanel&) = delete;
 
-  void set_label(int number, const std::string& text) override;
+  void set_label(PanelLabel which, const std::string& text) override;
   void add_port(const std::string& entry) override;
   std::string port_text() const override;
   void clear_printer_list() override;
@@ -34,8 +35,8 @@ class StatusPanel final : public Panel {
   void set_size(int width, int height) override;
   void close() override;
 
-  // Button<number>, 1 to 8, calls `handler` when clicked.
-  void on_button(int number, std::function<void()> handler);
+  // The button calls `handler` when clicked.
+  void on_button(PanelButton which, std::function<void()> handler);
   // Called once when the window closes, whether by close() or by a request of the system.
   void on_closed(std::function<void()> handler);
   // Shows the window at the size set so far (790 x 563 at design), or keeps it hidden at 0 x 0.
@@ -48,10 +49,10 @@ class StatusPanel final : public Panel {
   void apply_size();
 
   std::unique_ptr<Window> window_;
-  std::array<QLabel*, 7> labels_{};
+  std::array<QLabel*, kPanelLabelCount> labels_{};
   QComboBox* ports_ = nullptr;
   QListWidget* printers_ = nullptr;
-  std::array<std::function<void()>, 8> buttons_;
+  std::array<std::function<void()>, kPanelButtonCount> buttons_;
   int width_ = 0;
   int height_ = 0;
   bool started_ = false;

@@ -4,7 +4,7 @@
 #include "tests/support/fakes.h"
 #include "tests/support/recording_print_system.h"
 
-#include "app/form1.h"
+#include "app/print_service.h"
 
 namespace talvex::testing {
 namespace {
@@ -24,14 +24,14 @@ class OrderJobTest : public DatabaseTest {
         "(10, 1, 2, 1, 2), (10, 1, 4, 2, 1)");
     sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (100, 10, 1, 'podzakaz', "
         "'no')");
-    form.load();
-    form.FormCreate();
+    service.open_database();
+    service.start();
   }
 
   void tick(int n) {
     for (int i = 0; i < n; ++i) {
-      form.Timer1Timer();
-      form.Timer2Timer();
+      service.data_check_tick();
+      service.queue_check_tick();
     }
   }
 
@@ -40,7 +40,7 @@ class OrderJobTest : public DatabaseTest {
   FakeClock clock;
   RecordingPrintSystem printers;
   platform::Printer printer{printers};
-  app::TForm1 form{params(), app::Services{panel, printer, box, clock, "Talvex"}};
+  app::PrintService service{params(), app::Services{panel, printer, box, clock, "Talvex"}};
 };
 
 TEST_F(OrderJobTest, PrintsTheTicketsMarksTheRowAndResumesTwoTicksLater) {
@@ -49,7 +49,7 @@ TEST_F(OrderJobTest, PrintsTheTicketsMarksTheRowAndResumesTwoTicksLater) {
   ASSERT_EQ(printers.jobs.size(), 2u);
   EXPECT_EQ(printers.jobs[0].page.title, "Заказ");
   EXPECT_EQ(scalar("select status from print where id=100"), "yes");
-  EXPECT_EQ(form.tmr, 2);
+  EXPECT_EQ(service.queue_countdown, 2);
 }
 
 TEST_F(OrderJobTest, FailedJobIsRetriedWithoutReprintingAndAResetRowPrintsInFull) {
@@ -58,7 +58,7 @@ TEST_F(OrderJobTest, FailedJobIsRetriedWithoutReprintingAndAResetRowPrintsInFull
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(box.shown[0].text, "Printer index out of range.");
   EXPECT_EQ(printers.jobs.size(), 1u);
-  EXPECT_EQ(form.tmr, 5);
+  EXPECT_EQ(service.queue_countdown, 5);
 
   sql("UPDATE printers SET port=2 WHERE id=4");
   tick(300);

@@ -1,39 +1,41 @@
 #include <gtest/gtest.h>
 
-#include "tests/app/form_fixture.h"
+#include "tests/app/service_fixture.h"
 #include "tests/support/private_server.h"
 
 namespace talvex::testing {
 namespace {
 
+using platform::PanelLabel;
+
 const std::string kKeepAlive = "SELECT * FROM `print` limit 1";
 const std::string kQueue = "select * from print where status='no' ORDER BY id ASC";
 
-class PollingTest : public FormTest {};
+class PollingTest : public ServiceTest {};
 
 TEST_F(PollingTest, StartUpSetsTheCountdownsAndHidesThePanel) {
   start();
-  EXPECT_EQ(form->tm, 4);
-  EXPECT_EQ(form->tmr, 10);
+  EXPECT_EQ(service->data_check_countdown, 4);
+  EXPECT_EQ(service->queue_countdown, 10);
   EXPECT_EQ(panel.size, std::make_pair(0, 0));
   EXPECT_EQ(panel.ports, (std::vector<std::string>{"0", "1", "2", "3"}));
-  EXPECT_EQ(panel.label(5), "Label5");
+  EXPECT_EQ(panel.label(PanelLabel::DataCheck), "Label5");
   EXPECT_TRUE(box.shown.empty());
 }
 
 TEST_F(PollingTest, DataCheckCountdownRunsEveryTenTicksFromTheFourth) {
   standard_settings();
   start();
-  std::vector<std::string> label5;
+  std::vector<std::string> data_check_label;
   for (int i = 0; i < 24; ++i) {
     tick();
-    label5.push_back(panel.label(5));
+    data_check_label.push_back(panel.label(PanelLabel::DataCheck));
   }
   std::vector<std::string> expected;
   for (int n : {3, 2, 1, 0, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}) {
     expected.push_back("Проверка данных через: " + std::to_string(n) + " c.");
   }
-  EXPECT_EQ(label5, expected);
+  EXPECT_EQ(data_check_label, expected);
   EXPECT_EQ(ticks_of(kKeepAlive), (std::vector<int>{4, 14, 24}));
   EXPECT_EQ(ticks_of("select * from settings where name='oragnization'"),
             (std::vector<int>{4, 14, 24}));
@@ -43,15 +45,15 @@ TEST_F(PollingTest, QueueCheckAtTheTenthTickThenEveryPrinterTimerTicks) {
   standard_settings("5");
   start();
   tick(9);
-  EXPECT_EQ(panel.label(6), "До проверки печати: 1 c.");
-  EXPECT_EQ(panel.label(7), "Label7");
+  EXPECT_EQ(panel.label(PanelLabel::QueueCheck), "До проверки печати: 1 c.");
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Label7");
   tick(16);
   EXPECT_EQ(ticks_of(kQueue), (std::vector<int>{10, 15, 20, 25}));
-  EXPECT_EQ(panel.label(7), "Нет очереди печати");
-  EXPECT_EQ(form->print_id, "");
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Нет очереди печати");
+  EXPECT_EQ(service->job_id, "");
   EXPECT_TRUE(jobs->runs.empty());
   tick();
-  EXPECT_EQ(panel.label(6), "До проверки печати: 4 c.");
+  EXPECT_EQ(panel.label(PanelLabel::QueueCheck), "До проверки печати: 4 c.");
 }
 
 TEST_F(PollingTest, OldestRowRunsFirstAndTheNextTwoTicksAfterItEnds) {
@@ -63,17 +65,17 @@ TEST_F(PollingTest, OldestRowRunsFirstAndTheNextTwoTicksAfterItEnds) {
   ASSERT_EQ(jobs->runs.size(), 1u);
   EXPECT_EQ(jobs->runs[0].type, "podzakaz");
   EXPECT_EQ(jobs->runs[0].id, "5");
-  EXPECT_EQ(panel.label(7), "Есть очередь печати");
-  EXPECT_EQ(form->tmr, 2);
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Есть очередь печати");
+  EXPECT_EQ(service->queue_countdown, 2);
   tick();
-  EXPECT_EQ(panel.label(6), "До проверки печати: 1 c.");
+  EXPECT_EQ(panel.label(PanelLabel::QueueCheck), "До проверки печати: 1 c.");
   tick();
   ASSERT_EQ(jobs->runs.size(), 2u);
   EXPECT_EQ(jobs->runs[1].type, "predcheck");
   EXPECT_EQ(jobs->runs[1].id, "7");
   EXPECT_EQ(jobs->runs[1].tick, 12);
   tick(2);
-  EXPECT_EQ(panel.label(7), "Нет очереди печати");
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Нет очереди печати");
   EXPECT_EQ(scalar("select count(*) from print where status='yes'"), "2");
 }
 
@@ -86,10 +88,10 @@ TEST_F(PollingTest, RowOfUnknownTypeIsPassedOverAndStaysWaiting) {
   ASSERT_EQ(jobs->runs.size(), 1u);
   EXPECT_EQ(jobs->runs[0].type, "zakaz_close");
   EXPECT_EQ(jobs->runs[0].id, "6");
-  EXPECT_EQ(panel.label(7), "Есть очередь печати (неизвестный тип: 3, 4)");
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Есть очередь печати (неизвестный тип: 3, 4)");
   tick(2);
   EXPECT_EQ(jobs->runs.size(), 1u);
-  EXPECT_EQ(form->print_id, "3");
+  EXPECT_EQ(service->job_id, "3");
   EXPECT_EQ(scalar("select group_concat(id order by id) from print where status='no'"), "3,4");
 }
 
@@ -105,7 +107,7 @@ TEST_F(PollingTest, FailedJobWaitsThreeHundredTicksWhileTheRowsBehindItPrint) {
   EXPECT_EQ(box.shown[0].text, "Printer jammed.");
   EXPECT_EQ(box.shown[0].caption, "Talvex");
   // The queue goes on from printer_timer, with the rows behind the failed one.
-  EXPECT_EQ(form->tmr, 5);
+  EXPECT_EQ(service->queue_countdown, 5);
   tick(5);
   tick(2);
   std::vector<std::string> order;
@@ -131,9 +133,9 @@ TEST_F(PollingTest, FailingKeepAliveKeepsTheRhythm) {
   tick(4);
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_NE(box.shown[0].text.find("print' doesn't exist"), std::string::npos) << box.shown[0].text;
-  EXPECT_EQ(form->tm, 10);
+  EXPECT_EQ(service->data_check_countdown, 10);
   tick();
-  EXPECT_EQ(panel.label(5), "Проверка данных через: 9 c.");
+  EXPECT_EQ(panel.label(PanelLabel::DataCheck), "Проверка данных через: 9 c.");
   sql("RENAME TABLE print_away TO print");
 }
 
@@ -143,7 +145,7 @@ struct TimerCase {
   const char* message;
 };
 
-class UnusablePrinterTimer : public FormTest, public ::testing::WithParamInterface<TimerCase> {};
+class UnusablePrinterTimer : public ServiceTest, public ::testing::WithParamInterface<TimerCase> {};
 
 TEST_P(UnusablePrinterTimer, IsReportedAndTheCountdownStartsAgainFromTen) {
   standard_settings(GetParam().value);
@@ -151,12 +153,12 @@ TEST_P(UnusablePrinterTimer, IsReportedAndTheCountdownStartsAgainFromTen) {
   tick(10);
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(box.shown[0].text, GetParam().message);
-  EXPECT_EQ(form->tmr, 10);
+  EXPECT_EQ(service->queue_countdown, 10);
   EXPECT_EQ(ticks_of(kQueue), std::vector<int>{});
   sql("UPDATE settings SET value='3' WHERE name='printer_timer'");
   tick(10);  // the data check at tick 14 reads the mended value
   EXPECT_EQ(ticks_of(kQueue), std::vector<int>{20});
-  EXPECT_EQ(form->tmr, 3);
+  EXPECT_EQ(service->queue_countdown, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,14 +171,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The database goes away after start and comes back: each check meanwhile shows its failure, and
 // the first one after the server is back succeeds without a restart.
-class PollingRecoveryTest : public FormTest {};
+class PollingRecoveryTest : public ServiceTest {};
 
 TEST_F(PollingRecoveryTest, ChecksSucceedAgainOnceTheServerIsBack) {
   PrivateServer server;
   create_schema_database(server.params(""), "screen");
   data::Connection(server.params("screen"))
       .execute("INSERT INTO settings (name, value) VALUES ('printer_timer', '5')");
-  make_form(server.params("screen"));
+  make_service(server.params("screen"));
   start();
   tick(4);
   ASSERT_TRUE(box.shown.empty());
@@ -192,7 +194,7 @@ TEST_F(PollingRecoveryTest, ChecksSucceedAgainOnceTheServerIsBack) {
   const std::size_t failures = box.shown.size();
   tick(10);  // the data check at tick 24 and the queue check at tick 20
   EXPECT_EQ(box.shown.size(), failures);
-  EXPECT_EQ(panel.label(7), "Нет очереди печати");
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Нет очереди печати");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/app/form_fixture.h"
+#include "tests/app/service_fixture.h"
 
 namespace talvex::testing {
 namespace {
@@ -42,10 +42,10 @@ std::vector<std::string> expected_test_page(bool role, const std::string& printe
   return page;
 }
 
-class TestPrintTest : public FormTest {
+class TestPrintTest : public ServiceTest {
  protected:
   void SetUp() override {
-    FormTest::SetUp();
+    ServiceTest::SetUp();
     sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', 1), "
         "(3, 'KITCHEN', 2), (4, 'CONTROL', -1)");
     clock.now_ms = 1428400000123;  // 07.04.2015 09:46:40.123
@@ -64,16 +64,16 @@ class TestPrintTest : public FormTest {
 };
 
 TEST_F(TestPrintTest, RoleButtonsPrintOnTheirRolesPrinter) {
-  form->Button2Click();
+  service->test_print_on_role("BAR");
   ASSERT_TRUE(box.shown.empty()) << box.shown[0].text;
   ASSERT_EQ(printers.jobs.size(), 1u);
   EXPECT_EQ(printers.jobs[0].index, 1);
   EXPECT_EQ(printers.jobs[0].page.title, "Тестовая печать...");
   EXPECT_EQ(last_page(), expected_test_page(true, "Принтер BAR", "07 04 2015 09:46:40"));
 
-  form->Button1Click();
-  form->Button3Click();
-  form->Button4Click();  // port -1: the default printer, index 0 here
+  service->test_print_on_role("KASSA");
+  service->test_print_on_role("KITCHEN");
+  service->test_print_on_role("CONTROL");  // port -1: the default printer, index 0 here
   ASSERT_EQ(printers.jobs.size(), 4u);
   EXPECT_EQ(printers.jobs[1].index, 0);
   EXPECT_EQ(printers.jobs[2].index, 2);
@@ -83,18 +83,18 @@ TEST_F(TestPrintTest, RoleButtonsPrintOnTheirRolesPrinter) {
 
 TEST_F(TestPrintTest, ChosenIndexPrintsWithItsOwnSizesAndNamesTheRoleOnThatPort) {
   panel.port = "2";
-  form->Button5Click();
+  service->test_print_on_chosen_port();
   ASSERT_EQ(printers.jobs.size(), 1u);
   EXPECT_EQ(printers.jobs[0].index, 2);
   EXPECT_EQ(last_page(), expected_test_page(false, "Принтер KITCHEN", "07 04 2015 09:46:40"));
 
   panel.port = "3";  // no role uses port 3
-  form->Button5Click();
+  service->test_print_on_chosen_port();
   EXPECT_EQ(printers.jobs.back().index, 3);
   EXPECT_EQ(last_page()[4], "150,12,Принтер ");
 
   panel.port = "-1";
-  form->Button5Click();
+  service->test_print_on_chosen_port();
   EXPECT_EQ(printers.jobs.back().index, 0);
   EXPECT_EQ(last_page()[4], "150,12,Принтер CONTROL");
 }
@@ -102,10 +102,10 @@ TEST_F(TestPrintTest, ChosenIndexPrintsWithItsOwnSizesAndNamesTheRoleOnThatPort)
 TEST_F(TestPrintTest, FailuresPrintNothing) {
   sql("DELETE FROM printers WHERE name='BAR'");
   sql("UPDATE printers SET port=4 WHERE name='KITCHEN'");
-  form->Button2Click();
-  form->Button3Click();
+  service->test_print_on_role("BAR");
+  service->test_print_on_role("KITCHEN");
   panel.port = "abc";
-  form->Button5Click();
+  service->test_print_on_chosen_port();
   std::vector<std::string> texts;
   for (const auto& s : box.shown)
     texts.push_back(s.text);
@@ -118,7 +118,7 @@ TEST_F(TestPrintTest, FailuresPrintNothing) {
 
 TEST_F(TestPrintTest, TestButtonDuringAPrintedDocumentFailsAndLeavesItAlone) {
   printer.begin_doc("Заказ");
-  form->Button1Click();
+  service->test_print_on_role("KASSA");
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(box.shown[0].text, "Printing in progress.");
   EXPECT_TRUE(printer.printing());
@@ -130,30 +130,30 @@ TEST_F(TestPrintTest, TestButtonDuringAPrintedDocumentFailsAndLeavesItAlone) {
 TEST_F(TestPrintTest, PortChooserAndPrinterList) {
   EXPECT_EQ(panel.ports, (std::vector<std::string>{"0", "1", "2", "3"}));
   EXPECT_EQ(panel.port_text(), "1");
-  form->Button8Click();
-  form->Button8Click();
+  service->show_printer_list();
+  service->show_printer_list();
   EXPECT_EQ(panel.printer_list,
             (std::vector<std::string>{"0 KASSA-80", "1 BAR-58", "2 KITCHEN-80", "3 CONTROL-80"}));
   EXPECT_EQ(printers.list_calls, 1);
 }
 
-class NoPrinterTest : public FormTest {
+class NoPrinterTest : public ServiceTest {
  protected:
   void SetUp() override {
     printers.printers.clear();
     printers.default_index.reset();
-    FormTest::SetUp();
+    ServiceTest::SetUp();
     sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', -1)");
     start();
   }
 };
 
 TEST_F(NoPrinterTest, ListsStayEmptyAndOnlyTheDefaultIndexHasItsOwnMessage) {
-  form->Button8Click();
+  service->show_printer_list();
   EXPECT_TRUE(panel.ports.empty());
   EXPECT_TRUE(panel.printer_list.empty());
-  form->Button1Click();
-  form->Button2Click();
+  service->test_print_on_role("KASSA");
+  service->test_print_on_role("BAR");
   ASSERT_EQ(box.shown.size(), 2u);
   EXPECT_EQ(box.shown[0].text, "Printer index out of range.");
   EXPECT_EQ(box.shown[1].text, "There is no default printer currently selected.");

@@ -1,29 +1,29 @@
 #include <gtest/gtest.h>
 
 #include "app/error_text.h"
-#include "tests/app/form_fixture.h"
+#include "tests/app/service_fixture.h"
 
 namespace talvex::testing {
 namespace {
 
-class WindowTest : public FormTest {};
+class WindowTest : public ServiceTest {};
 
 TEST_F(WindowTest, IconClickShowsThePanelOkHidesItCloseEndsTheProgram) {
   start();
-  form->TrayIcon1Click();
+  service->show_panel();
   EXPECT_EQ(panel.size, std::make_pair(330, 350));
-  form->TrayIcon1Click();
+  service->show_panel();
   EXPECT_EQ(panel.size, std::make_pair(330, 350));
-  form->Button6Click();
+  service->hide_panel();
   EXPECT_EQ(panel.size, std::make_pair(0, 0));
   EXPECT_FALSE(panel.closed);
-  form->Button7Click();
+  service->close();
   EXPECT_TRUE(panel.closed);
 }
 
 TEST_F(WindowTest, FailedStartUpOpenIsNotCaught) {
   sql("RENAME TABLE menu TO menu_away");
-  EXPECT_THROW(form->load(), data::DataError);
+  EXPECT_THROW(service->open_database(), data::DataError);
   sql("RENAME TABLE menu_away TO menu");
 }
 

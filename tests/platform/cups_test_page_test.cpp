@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/print_service.h"
 #include "platform/cups/cups_print_system.h"
 #include "platform/printer.h"
 #include "tests/platform/printout.h"
@@ -34,11 +34,11 @@ TEST_F(CupsTestPageTest, ChosenIndexPrintsTheTestPageOnThatQueue) {
   FakePanel panel;
   FakeMessageBox box;
   FakeClock clock;
-  app::TForm1 form(params(), app::Services{panel, printer, box, clock, "talvex"});
-  form.load();
-  form.FormCreate();
+  app::PrintService service(params(), app::Services{panel, printer, box, clock, "talvex"});
+  service.open_database();
+  service.start();
   panel.port = "1";
-  form.Button5Click();
+  service.test_print_on_chosen_port();
   ASSERT_TRUE(box.shown.empty()) << box.shown[0].text;
 
   const std::optional<CapturedJob> job = wait_for_job("Kassa-80", role);

@@ -69,25 +69,29 @@ struct DesignRow {
 };
 
 const DesignRow kDesign[] = {
-    {"GroupBox1", "QGroupBox", "Form1", {0, 0, 329, 81}, "ТЕСТИРОВАНИЕ ПОРТОВ"},
-    {"Button1", "QPushButton", "GroupBox1", {8, 16, 75, 25}, "KASSA"},
-    {"Button2", "QPushButton", "GroupBox1", {89, 16, 75, 25}, "BAR"},
-    {"Button3", "QPushButton", "GroupBox1", {170, 16, 75, 25}, "KITCHEN"},
-    {"Button4", "QPushButton", "GroupBox1", {251, 16, 75, 25}, "CONTROL"},
-    {"ComboBox1", "QComboBox", "GroupBox1", {8, 47, 145, 21}, "1"},
-    {"Button5", "QPushButton", "GroupBox1", {159, 47, 167, 25}, "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"},
-    {"GroupBox2", "QGroupBox", "Form1", {0, 78, 326, 147}, "ТЕКУЩИЕ ПАРАМЕТРЫ"},
-    {"Label1", "QLabel", "GroupBox2", {8, 12, 0, 0}, "Label1"},
-    {"Label2", "QLabel", "GroupBox2", {8, 31, 0, 0}, "Label2"},
-    {"Label3", "QLabel", "GroupBox2", {8, 50, 0, 0}, "Label3"},
-    {"Label4", "QLabel", "GroupBox2", {8, 69, 0, 0}, "Label4"},
-    {"Label5", "QLabel", "GroupBox2", {8, 88, 0, 0}, "Label5"},
-    {"Label6", "QLabel", "GroupBox2", {8, 107, 0, 0}, "Label6"},
-    {"Label7", "QLabel", "GroupBox2", {8, 126, 0, 0}, "Label7"},
-    {"Button6", "QPushButton", "GroupBox2", {248, 9, 75, 25}, "OK"},
-    {"Button7", "QPushButton", "GroupBox2", {248, 40, 75, 25}, "CLOSE"},
-    {"Button8", "QPushButton", "GroupBox2", {248, 71, 75, 25}, "ПРИНТЕРЫ"},
-    {"ListBox1", "QListWidget", "Form1", {0, 223, 323, 97}, ""},
+    {"portTestGroup", "QGroupBox", "mainWindow", {0, 0, 329, 81}, "ТЕСТИРОВАНИЕ ПОРТОВ"},
+    {"kassaButton", "QPushButton", "portTestGroup", {8, 16, 75, 25}, "KASSA"},
+    {"barButton", "QPushButton", "portTestGroup", {89, 16, 75, 25}, "BAR"},
+    {"kitchenButton", "QPushButton", "portTestGroup", {170, 16, 75, 25}, "KITCHEN"},
+    {"controlButton", "QPushButton", "portTestGroup", {251, 16, 75, 25}, "CONTROL"},
+    {"portChooser", "QComboBox", "portTestGroup", {8, 47, 145, 21}, "1"},
+    {"printOnChosenPortButton",
+     "QPushButton",
+     "portTestGroup",
+     {159, 47, 167, 25},
+     "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"},
+    {"settingsGroup", "QGroupBox", "mainWindow", {0, 78, 326, 147}, "ТЕКУЩИЕ ПАРАМЕТРЫ"},
+    {"organisationLabel", "QLabel", "settingsGroup", {8, 12, 0, 0}, "Label1"},
+    {"controlPrinterLabel", "QLabel", "settingsGroup", {8, 31, 0, 0}, "Label2"},
+    {"printerTimerLabel", "QLabel", "settingsGroup", {8, 50, 0, 0}, "Label3"},
+    {"printerTotalLabel", "QLabel", "settingsGroup", {8, 69, 0, 0}, "Label4"},
+    {"dataCheckLabel", "QLabel", "settingsGroup", {8, 88, 0, 0}, "Label5"},
+    {"queueCheckLabel", "QLabel", "settingsGroup", {8, 107, 0, 0}, "Label6"},
+    {"queueStateLabel", "QLabel", "settingsGroup", {8, 126, 0, 0}, "Label7"},
+    {"hideButton", "QPushButton", "settingsGroup", {248, 9, 75, 25}, "OK"},
+    {"closeButton", "QPushButton", "settingsGroup", {248, 40, 75, 25}, "CLOSE"},
+    {"printerListButton", "QPushButton", "settingsGroup", {248, 71, 75, 25}, "ПРИНТЕРЫ"},
+    {"printerList", "QListWidget", "mainWindow", {0, 223, 323, 97}, ""},
 };
 
 TEST_F(StatusPanelTest, EveryControlSitsWhereTheDesignPutsItWithItsCaption) {
@@ -116,7 +120,7 @@ TEST_F(StatusPanelTest, WindowIsBorderlessAtTheCornerWithTheDesignSizeAndCaption
 }
 
 TEST_F(StatusPanelTest, FontIsTahomaOrItsStandInAtElevenPixels) {
-  const QFont font = control("Button1").font();
+  const QFont font = control("kassaButton").font();
   EXPECT_EQ(font.families().value(0).toStdString(), "Tahoma");
   EXPECT_EQ(font.pixelSize(), 11);
   const QString resolved = QFontInfo(font).family();
@@ -125,28 +129,28 @@ TEST_F(StatusPanelTest, FontIsTahomaOrItsStandInAtElevenPixels) {
 
 TEST_F(StatusPanelTest, GroupBoxesAndWindowShowTheirBackgrounds) {
   // Points that no child control and no frame covers.
-  EXPECT_TRUE(shows_colour(control("GroupBox1"), {86, 30}, QColor(0xC0, 0xC0, 0xC0)));
-  EXPECT_TRUE(shows_colour(control("GroupBox2"), {150, 100}, QColor(0x80, 0x80, 0x80)));
+  EXPECT_TRUE(shows_colour(control("portTestGroup"), {86, 30}, QColor(0xC0, 0xC0, 0xC0)));
+  EXPECT_TRUE(shows_colour(control("settingsGroup"), {150, 100}, QColor(0x80, 0x80, 0x80)));
   EXPECT_TRUE(
       shows_colour(panel.window(), {400, 400}, QApplication::palette().color(QPalette::Button)));
 }
 
 TEST_F(StatusPanelTest, LabelsFollowTheirTextAndKeepTheirPlace) {
-  panel.set_label(3, "Таймер печати: 5");
-  QLabel& label = control<QLabel>("Label3");
+  panel.set_label(PanelLabel::PrinterTimer, "Таймер печати: 5");
+  QLabel& label = control<QLabel>("printerTimerLabel");
   EXPECT_EQ(label.text().toStdString(), "Таймер печати: 5");
   const QFontMetrics metrics(label.font());
   EXPECT_EQ(label.geometry(),
             QRect(8, 50, metrics.horizontalAdvance(label.text()), metrics.height()));
   EXPECT_GT(label.width(), metrics.horizontalAdvance("Label3"));
-  EXPECT_EQ(control<QLabel>("Label2").text().toStdString(), "Label2");
+  EXPECT_EQ(control<QLabel>("controlPrinterLabel").text().toStdString(), "Label2");
 }
 
 TEST_F(StatusPanelTest, PortChooserKeepsItsTextWhileItsListFills) {
   EXPECT_EQ(panel.port_text(), "1");
   for (const char* entry : {"0", "1", "2"})
     panel.add_port(entry);
-  auto& combo = control<QComboBox>("ComboBox1");
+  auto& combo = control<QComboBox>("portChooser");
   EXPECT_TRUE(combo.isEditable());
   ASSERT_EQ(combo.count(), 3);
   EXPECT_EQ(combo.itemText(2).toStdString(), "2");
@@ -160,7 +164,7 @@ TEST_F(StatusPanelTest, PortChooserKeepsItsTextWhileItsListFills) {
 }
 
 TEST_F(StatusPanelTest, PrinterListRowsAreThirteenPixelsHigh) {
-  auto& list = control<QListWidget>("ListBox1");
+  auto& list = control<QListWidget>("printerList");
   // Even a font taller than the design's keeps the design's rows.
   QFont tall = list.font();
   tall.setPixelSize(20);
@@ -178,12 +182,23 @@ TEST_F(StatusPanelTest, PrinterListRowsAreThirteenPixelsHigh) {
 }
 
 TEST_F(StatusPanelTest, EachButtonCallsItsOwnHandler) {
-  std::vector<int> calls;
-  for (int n = 1; n <= 8; ++n)
-    panel.on_button(n, [&calls, n] { calls.push_back(n); });
-  for (const int n : {3, 8, 1, 6})
-    control<QPushButton>(("Button" + std::to_string(n)).c_str()).click();
-  EXPECT_EQ(calls, (std::vector<int>{3, 8, 1, 6}));
+  const std::pair<PanelButton, const char*> buttons[] = {
+      {PanelButton::Kassa, "kassaButton"},
+      {PanelButton::Bar, "barButton"},
+      {PanelButton::Kitchen, "kitchenButton"},
+      {PanelButton::Control, "controlButton"},
+      {PanelButton::PrintOnChosenPort, "printOnChosenPortButton"},
+      {PanelButton::Hide, "hideButton"},
+      {PanelButton::Close, "closeButton"},
+      {PanelButton::PrinterList, "printerListButton"},
+  };
+  std::vector<std::string> calls;
+  for (const auto& [button, name] : buttons)
+    panel.on_button(button, [&calls, name = name] { calls.emplace_back(name); });
+  for (const char* name : {"kitchenButton", "printerListButton", "kassaButton", "hideButton"})
+    control<QPushButton>(name).click();
+  EXPECT_EQ(calls, (std::vector<std::string>{"kitchenButton", "printerListButton", "kassaButton",
+                                             "hideButton"}));
 }
 
 // The main window's life as the handlers drive it: shrunk by the create handler, shown by the
@@ -191,8 +206,8 @@ TEST_F(StatusPanelTest, EachButtonCallsItsOwnHandler) {
 TEST_F(StatusPanelTest, ShowsHidesAndClosesAsTheHandlersAsk) {
   int closed = 0;
   panel.on_closed([&closed] { ++closed; });
-  panel.on_button(6, [this] { panel.set_size(0, 0); });
-  panel.on_button(7, [this] { panel.close(); });
+  panel.on_button(PanelButton::Hide, [this] { panel.set_size(0, 0); });
+  panel.on_button(PanelButton::Close, [this] { panel.close(); });
 
   panel.set_size(0, 0);
   panel.show_window();
@@ -204,12 +219,12 @@ TEST_F(StatusPanelTest, ShowsHidesAndClosesAsTheHandlersAsk) {
     EXPECT_EQ(panel.window().geometry(), QRect(0, 0, 330, 350));
   }
 
-  control<QPushButton>("Button6").click();
+  control<QPushButton>("hideButton").click();
   EXPECT_FALSE(shown());
   panel.set_size(330, 350);
   EXPECT_TRUE(shown());
 
-  control<QPushButton>("Button7").click();
+  control<QPushButton>("closeButton").click();
   EXPECT_FALSE(shown());
   EXPECT_EQ(closed, 1);
   panel.close();

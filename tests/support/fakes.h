@@ -15,12 +15,8 @@ namespace talvex::testing {
 // The status panel as the engine sees it, with the design texts it starts with.
 class FakePanel final : public platform::Panel {
  public:
-  FakePanel() {
-    for (std::size_t i = 0; i < labels.size(); ++i)
-      labels[i] = "Label" + std::to_string(i + 1);
-  }
-  void set_label(int number, const std::string& text) override {
-    labels.at(static_cast<std::size_t>(number - 1)) = text;
+  void set_label(platform::PanelLabel which, const std::string& text) override {
+    labels.at(static_cast<std::size_t>(which)) = text;
   }
   void add_port(const std::string& entry) override { ports.push_back(entry); }
   std::string port_text() const override { return port; }
@@ -29,11 +25,13 @@ class FakePanel final : public platform::Panel {
   void set_size(int w, int h) override { size = {w, h}; }
   void close() override { closed = true; }
 
-  const std::string& label(int number) const {
-    return labels.at(static_cast<std::size_t>(number - 1));
+  const std::string& label(platform::PanelLabel which) const {
+    return labels.at(static_cast<std::size_t>(which));
   }
 
-  std::array<std::string, 7> labels;
+  // The texts the design gives the labels before the service writes them.
+  std::array<std::string, platform::kPanelLabelCount> labels{"Label1", "Label2", "Label3", "Label4",
+                                                             "Label5", "Label6", "Label7"};
   std::vector<std::string> ports;
   std::string port = "1";
   std::vector<std::string> printer_list;

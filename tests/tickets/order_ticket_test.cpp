@@ -51,7 +51,8 @@ class OrderTicketTest : public testing::DatabaseTest {
   void run() {
     db.queue.reload("select * from print where status='no' ORDER BY id ASC");
     print_id = db.queue.text("id");
-    JobContext job{db, printer, clock, settings, print_id, progress, [this](int t) { tmr = t; }};
+    JobContext job{
+        db, printer, clock, settings, print_id, progress, [this](int t) { queue_countdown = t; }};
     print_order_tickets(job);
   }
 
@@ -84,7 +85,7 @@ class OrderTicketTest : public testing::DatabaseTest {
   Settings settings{"ТОО «Зефира»", "Кафе «Кальво»", "0", "5", "0", "60", "120"};
   std::string print_id;
   JobProgress progress;
-  int tmr = 0;
+  int queue_countdown = 0;
   std::vector<std::string> sent;
 };
 
@@ -119,7 +120,7 @@ TEST_F(OrderTicketTest, EachProductionPrinterGetsItsOwnItemsInPrinterOrder) {
                                  "0,560,7,Тел: +7 (700) 555 01 01",
                              }));
   EXPECT_EQ(status(), "yes");
-  EXPECT_EQ(tmr, 2);
+  EXPECT_EQ(queue_countdown, 2);
   EXPECT_FALSE(printer.printing());
 }
 
@@ -181,7 +182,7 @@ TEST_F(OrderTicketTest, SubOrderForPrintersWithoutARowPrintsNothingAndIsMarked) 
   run();
   EXPECT_TRUE(system.jobs.empty());
   EXPECT_EQ(status(), "yes");
-  EXPECT_EQ(tmr, 2);
+  EXPECT_EQ(queue_countdown, 2);
 }
 
 TEST_F(OrderTicketTest, RetryPrintsOnlyTheTicketsThatDidNotComeOut) {
@@ -192,7 +193,7 @@ TEST_F(OrderTicketTest, RetryPrintsOnlyTheTicketsThatDidNotComeOut) {
   ASSERT_EQ(system.jobs.size(), 1u);
   EXPECT_EQ(system.jobs[0].index, 1);
   EXPECT_EQ(status(), "no");
-  EXPECT_EQ(tmr, 300);
+  EXPECT_EQ(queue_countdown, 300);
   EXPECT_FALSE(printer.printing());
 
   sql("UPDATE printers SET port='2' WHERE id=4");

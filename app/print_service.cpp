@@ -1,48 +1,40 @@
-#include "app/form1.h"
+#include "app/print_service.h"
 
 #include "app/error_text.h"
 
 namespace talvex::app {
 
-TForm1* Form1 = nullptr;
+PrintService::PrintService(const data::ConnectionParams& params, Services services,
+                           std::unique_ptr<Jobs> jobs)
+    : db(params), services_(std::move(services)), jobs_(std::move(jobs)) {}
 
-TForm1::TForm1(const data::ConnectionParams& params, Services services, std::unique_ptr<Jobs> jobs)
-    : db(params), services_(std::move(services)), jobs_(std::move(jobs)) {
-  Form1 = this;
-}
-
-TForm1::~TForm1() {
-  if (Form1 == this)
-    Form1 = nullptr;
-}
-
-void TForm1::load() {
+void PrintService::open_database() {
   db.open_slots();
 }
 
-void TForm1::FormCreate() {
+void PrintService::start() {
   guarded([this] {
-    tm = 4;
-    tmr = 10;
+    data_check_countdown = 4;
+    queue_countdown = 10;
     db.connection.connect();
-    count_port();
+    fill_port_chooser();
     services_.panel.set_size(0, 0);
   });
 }
 
-void TForm1::TrayIcon1Click() {
+void PrintService::show_panel() {
   guarded([this] { services_.panel.set_size(330, 350); });
 }
 
-void TForm1::Button6Click() {
+void PrintService::hide_panel() {
   guarded([this] { services_.panel.set_size(0, 0); });
 }
 
-void TForm1::Button7Click() {
+void PrintService::close() {
   guarded([this] { services_.panel.close(); });
 }
 
-void TForm1::guarded(const std::function<void()>& body) {
+void PrintService::guarded(const std::function<void()>& body) {
   try {
     body();
   } catch (const std::exception& failure) {
@@ -52,11 +44,11 @@ void TForm1::guarded(const std::function<void()>& body) {
   }
 }
 
-void TForm1::show_failure(const std::exception& failure) {
+void PrintService::show_failure(const std::exception& failure) {
   services_.message_box.show_error(services_.title, error_box_text(failure));
 }
 
-void TForm1::show_failure(const std::string& message) {
+void PrintService::show_failure(const std::string& message) {
   services_.message_box.show_error(services_.title, error_box_text(message));
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/print_service.h"
 #include "data/errors.h"
 #include "platform/printer.h"
 #include "tests/support/database_fixture.h"
@@ -37,12 +37,12 @@ class RecordingJobs final : public app::Jobs {
  private:
   void run(const std::string& type, tickets::JobContext& job) {
     runs.push_back({type, job.print_id, tick_});
-    job.set_tmr(300);
+    job.set_queue_countdown(300);
     if (failing.count(job.print_id) != 0)
       throw data::DataError("Printer jammed");
     job.db.statements.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
                               data::value(job.print_id) + "'");
-    job.set_tmr(2);
+    job.set_queue_countdown(2);
   }
 
   const int& tick_;
@@ -50,34 +50,34 @@ class RecordingJobs final : public app::Jobs {
 
 // The main window on the suite's database, with a fake panel, message box and clock, the
 // recording printer and recording jobs. tick() delivers one tick of both timers.
-class FormTest : public DatabaseTest {
+class ServiceTest : public DatabaseTest {
  protected:
   void SetUp() override {
     DatabaseTest::SetUp();
-    make_form(params());
+    make_service(params());
   }
 
-  void make_form(const data::ConnectionParams& p) {
-    form.reset();
+  void make_service(const data::ConnectionParams& p) {
+    service.reset();
     auto recording = std::make_unique<RecordingJobs>(now);
     jobs = recording.get();
-    form = std::make_unique<app::TForm1>(p, app::Services{panel, printer, box, clock, "Talvex"},
-                                         std::move(recording));
-    form->db.connection.set_statement_observer([this](const std::string& s) {
+    service = std::make_unique<app::PrintService>(
+        p, app::Services{panel, printer, box, clock, "Talvex"}, std::move(recording));
+    service->db.connection.set_statement_observer([this](const std::string& s) {
       sent.push_back({now, s});
     });
   }
 
   void start() {
-    form->load();
-    form->FormCreate();
+    service->open_database();
+    service->start();
   }
 
   void tick(int n = 1) {
     for (int i = 0; i < n; ++i) {
       ++now;
-      form->Timer1Timer();
-      form->Timer2Timer();
+      service->data_check_tick();
+      service->queue_check_tick();
     }
   }
 
@@ -110,7 +110,7 @@ class FormTest : public DatabaseTest {
   RecordingPrintSystem printers;
   platform::Printer printer{printers};
   RecordingJobs* jobs = nullptr;
-  std::unique_ptr<app::TForm1> form;
+  std::unique_ptr<app::PrintService> service;
   std::vector<Sent> sent;
 };
 

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/jobs.h"
+#include "app/test_page.h"
+#include "data/connection.h"
+#include "data/database.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/panel.h"
+#include "platform/printer.h"
+#include "tickets/job_context.h"
+#include "tickets/settings.h"
+
+namespace talvex::app {
+
+// What the service is given by the platform.
+struct Services {
+  platform::Panel& panel;
+  platform::Printer& printer;
+  platform::MessageBox& message_box;
+  const platform::Clock& clock;
+  std::string title;  // the application title: caption of every error box
+};
+
+// The print service behind the main window: it owns the connection, the query slots and the
+// statement slot, holds the countdowns, the job being printed and the settings, and handles the
+// window's events. Each handler is a boundary: a failure ends it at the failing step and is shown
+// in the error box.
+class PrintService {
+ public:
+  PrintService(const data::ConnectionParams& params, Services services,
+               std::unique_ptr<Jobs> jobs = service_jobs());
+  PrintService(const PrintService&) = delete;
+  PrintService& operator=(const PrintService&) = delete;
+
+  // Opens every query slot with its default statement, the first one opening the connection. A
+  // failure is not caught here: start-up fails with it.
+  void open_database();
+
+  // Event handlers.
+  // The window is created: the countdowns start, the port chooser is filled, the panel hides.
+  void start();
+  // One tick of each timer: the data check (keep-alive and settings every ten ticks) and the
+  // queue check (every printer_timer ticks).
+  void data_check_tick();
+  void queue_check_tick();
+  // The notification icon's click, and the panel's buttons.
+  void show_panel();
+  void hide_panel();
+  void close();
+  void show_printer_list();
+  void test_print_on_role(std::string_view role);
+  void test_print_on_chosen_port();
+
+  // The steps the handlers run; each lets its failure through to the handler.
+  void load_settings();
+  void check_queue();
+  void fill_port_chooser();
+  void podzakaz();
+  void predcheck();
+  void zakaz_close();
+
+  data::Database db;
+
+  // Ticks left until the next data check, and until the next queue check.
+  std::int32_t data_check_countdown = 0;
+  std::int32_t queue_countdown = 0;
+  // The `print` row of the job being handled: its id as text.
+  std::string job_id;
+  // The settings read at the last data check.
+  tickets::Settings settings;
+
+ private:
+  // Runs a handler's body and shows its failure, if any, in the error box.
+  void guarded(const std::function<void()>& body);
+  void show_failure(const std::exception& failure);
+  void show_failure(const std::string& message);
+  // Reloads the queue countdown from printer_timer; false when the setting cannot be used.
+  bool reload_queue_countdown();
+  void run_job(void (Jobs::*job)(tickets::JobContext&));
+  // Prints the test page on the selected printer, naming the current `printers` row.
+  void print_test_page(TestPageSizes sizes);
+
+  Services services_;
+  std::unique_ptr<Jobs> jobs_;
+
+  // Rows of failed jobs wait until the queue timer has ticked this far, so the rows behind them go
+  // first.
+  std::int64_t queue_ticks_ = 0;
+  std::map<std::string, std::int64_t> held_until_;
+  // What each unfinished job has printed, so that its retry does not print it again.
+  std::map<std::string, tickets::JobProgress> progress_;
+};
+
+}  // namespace talvex::app
