@@ -22,9 +22,8 @@ TEST_F(WindowTest, IconClickShowsThePanelOkHidesItCloseEndsTheProgram) {
 }
 
 TEST_F(WindowTest, FailedStartUpOpenIsNotCaught) {
-  sql("RENAME TABLE menu TO menu_away");
+  change_schema("RENAME TABLE menu TO menu_away", "RENAME TABLE menu_away TO menu");
   EXPECT_THROW(service->open_database(), data::DataError);
-  sql("RENAME TABLE menu_away TO menu");
 }
 
 struct BoxCase {

@@ -95,8 +95,32 @@ void DatabaseTest::TearDownTestSuite() {
 }
 
 void DatabaseTest::SetUp() {
+  undo_schema_changes();
   for (const char* table : kTables)
     sql(std::string("TRUNCATE TABLE `") + table + "`");
+}
+
+void DatabaseTest::TearDown() {
+  undo_schema_changes();
+}
+
+void DatabaseTest::change_schema(std::string_view change, std::string_view undo) {
+  sql(change);
+  undo_.emplace_back(undo);
+}
+
+void DatabaseTest::undo_schema_changes() {
+  if (undo_.empty())
+    return;
+  // The rows the test left are emptied next, so a value the old column type cannot hold may be
+  // cut down on the way back instead of stopping the undo.
+  sql("SET SESSION sql_mode=''");
+  while (!undo_.empty()) {
+    const std::string undo = std::move(undo_.back());
+    undo_.pop_back();
+    sql(undo);
+  }
+  sql("SET SESSION sql_mode=DEFAULT");
 }
 
 data::ConnectionParams DatabaseTest::params() {

@@ -26,7 +26,13 @@ class DatabaseTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
+  // Undoes the schema changes of the test before it, then empties every table.
   void SetUp() override;
+  void TearDown() override;
+
+  // Changes the schema for this test (`change`) and undoes it (`undo`) when the test ends, even
+  // when an assertion fails first, so that the tests after it find the schema as it was.
+  void change_schema(std::string_view change, std::string_view undo);
 
   // Connection parameters of the suite's database, for the code under test.
   static data::ConnectionParams params();
@@ -38,8 +44,11 @@ class DatabaseTest : public ::testing::Test {
   static std::string scalar(std::string_view query);
 
  private:
+  void undo_schema_changes();
+
   static std::string database_;
   static std::unique_ptr<data::Connection> admin_;
+  std::vector<std::string> undo_;
 };
 
 }  // namespace talvex::testing
