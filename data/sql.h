@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,15 @@ class Sql {
   }
   friend Sql operator+(Sql statement, const SqlValue& v) {
     statement.append(v.text, true);
+    return statement;
+  }
+  // The values as a comma-separated list of quoted values, for an IN (...) clause: 'a','b'.
+  friend Sql operator+(Sql statement, const std::set<std::string>& values) {
+    for (auto v = values.begin(); v != values.end(); ++v) {
+      statement.append(v == values.begin() ? "'" : ",'", false);
+      statement.append(*v, true);
+      statement.append("'", false);
+    }
     return statement;
   }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -18,21 +19,28 @@ class JobProgress {
   bool printed(const std::string& document) const { return printed_.count(document) != 0; }
   void mark_printed(const std::string& document) { printed_.insert(document); }
 
+  // The discount percentage a bill's first copy ended with, which its second copy may carry on
+  // when the first is not printed again.
+  std::int32_t carried_discount = 0;
+
  private:
   std::set<std::string> printed_;
 };
 
-// What a job works with, handed over by the main window for each job: the database components,
+// What a job works with, handed over by the print service for each job: the database components,
 // the printer object, the clock, the settings, the queue row's id and the job's progress.
-// `set_queue_countdown` sets the queue countdown.
+// `set_queue_countdown` sets the ticks until the next queue check.
 struct JobContext {
   data::Database& db;
   platform::Printer& printer;
-  const platform::Clock& clock;
+  platform::Clock& clock;
   const Settings& settings;
   const std::string& print_id;
   JobProgress& progress;
   std::function<void(int)> set_queue_countdown;
 };
+
+// Marks the job's queue row printed: the last database step of every job.
+void mark_printed(JobContext& job);
 
 }  // namespace talvex::tickets

@@ -6,6 +6,7 @@
 
 #include "data/integer_parse.h"
 #include "tickets/checked_math.h"
+#include "tickets/menu_rows.h"
 #include "tickets/page.h"
 #include "tickets/texts.h"
 #include "tickets/ticket_frame.h"
@@ -52,17 +53,11 @@ void draw_items(data::Database& db, Page& page, Ticket kind) {
   if (lines.empty())
     return;
 
-  // The menu rows these lines name, in one statement; the match itself is again by whole text.
+  // The menu rows these lines name; the match itself is again by whole text.
   std::set<std::string> ids;
   for (const CountingLine& l : lines)
     ids.insert(l.menu);
-  Sql statement("select * from menu WHERE id IN (");
-  for (auto id = ids.begin(); id != ids.end(); ++id) {
-    if (id != ids.begin())
-      statement = statement + ",";
-    statement = statement + "'" + value(*id) + "'";
-  }
-  db.menu.reload(statement + ") ORDER BY id ASC");
+  load_menu_rows(db, ids);
 
   for (std::size_t r = 0; r < db.menu.row_count(); ++r) {
     const std::string& id = db.menu.text(r, "id");
@@ -155,8 +150,7 @@ void print_order_tickets(JobContext& job) {
       print_ticket(job, Ticket::Printer);
   }
 
-  db.statements.execute(Sql("UPDATE `print` SET status='yes' WHERE id='") + value(job.print_id) +
-                        "'");
+  mark_printed(job);
   job.set_queue_countdown(2);
 }
 

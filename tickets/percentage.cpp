@@ -1,9 +1,8 @@
 #include "tickets/percentage.h"
 
 #include <bit>
-#include <limits>
 
-#include "data/errors.h"
+#include "tickets/checked_math.h"
 
 // The amounts are defined by 80-bit extended arithmetic, whose rounding decides cases such as 25 %
 // of 118 (29, where 53-bit doubles give 30). `long double` cannot be trusted for it: it is 64 bits
@@ -125,11 +124,7 @@ std::int64_t exact_percentage(std::int32_t amount, std::int32_t percent) {
 }
 
 std::int32_t percentage_of(std::int32_t amount, std::int32_t percent) {
-  const std::int64_t result = exact_percentage(amount, percent);
-  if (result < std::numeric_limits<std::int32_t>::min() ||
-      result > std::numeric_limits<std::int32_t>::max())
-    throw data::ConvertError("Integer overflow");
-  return static_cast<std::int32_t>(result);
+  return checked_int32(exact_percentage(amount, percent));
 }
 
 }  // namespace talvex::tickets

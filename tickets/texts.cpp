@@ -45,6 +45,28 @@ std::string two_digits(int n) {
 
 }  // namespace
 
+std::string characters(std::string_view text, std::size_t first, std::size_t count) {
+  // A character starts at every byte that is not a UTF-8 continuation byte.
+  const auto starts_character = [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  };
+  std::size_t index = 0;
+  std::size_t begin = text.size();
+  std::size_t end = text.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!starts_character(text[i]))
+      continue;
+    if (index == first)
+      begin = i;
+    if (index == first + count) {
+      end = i;
+      break;
+    }
+    ++index;
+  }
+  return begin < end ? std::string(text.substr(begin, end - begin)) : std::string();
+}
+
 std::string money_text(std::int32_t amount) {
   return std::to_string(amount) + " тг.";
 }
