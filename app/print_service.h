@@ -26,7 +26,7 @@ struct Services {
   platform::Panel& panel;
   platform::Printer& printer;
   platform::MessageBox& message_box;
-  const platform::Clock& clock;
+  platform::Clock& clock;
   std::string title;  // the application title: caption of every error box
 };
 

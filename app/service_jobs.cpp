@@ -1,6 +1,5 @@
-#include <stdexcept>
-
 #include "app/jobs.h"
+#include "tickets/bill.h"
 #include "tickets/order_ticket.h"
 
 namespace talvex::app {
@@ -9,12 +8,8 @@ namespace {
 class ServiceJobs final : public Jobs {
  public:
   void podzakaz(tickets::JobContext& job) override { tickets::print_order_tickets(job); }
-  void predcheck(tickets::JobContext&) override {
-    throw std::runtime_error("Pre-checks are not available in this build");
-  }
-  void zakaz_close(tickets::JobContext&) override {
-    throw std::runtime_error("Closing receipts are not available in this build");
-  }
+  void predcheck(tickets::JobContext& job) override { tickets::print_precheck(job); }
+  void zakaz_close(tickets::JobContext& job) override { tickets::print_receipt(job); }
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace talvex::platform {
 
@@ -13,6 +14,10 @@ std::int64_t SystemClock::local_now_ms() const {
   std::tm local{};
   localtime_r(&seconds, &local);
   return utc_ms + static_cast<std::int64_t>(local.tm_gmtoff) * 1000;
+}
+
+void SystemClock::pause(std::chrono::milliseconds duration) {
+  std::this_thread::sleep_for(duration);
 }
 
 }  // namespace talvex::platform

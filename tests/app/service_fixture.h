@@ -16,7 +16,8 @@ namespace talvex::testing {
 
 // Jobs that behave like the real ones towards the queue (hold the countdown at 300, mark the row,
 // then set the countdown to 2) and record which row ran at which tick. Rows listed in `failing`
-// fail after taking the countdown to 300.
+// fail after taking the countdown to 300; rows listed in `failing_update` fail as a bill whose
+// documents have ended but whose status update is refused, with the countdown at 2.
 class RecordingJobs final : public app::Jobs {
  public:
   struct Run {
@@ -33,6 +34,7 @@ class RecordingJobs final : public app::Jobs {
 
   std::vector<Run> runs;
   std::set<std::string> failing;
+  std::set<std::string> failing_update;
 
  private:
   void run(const std::string& type, tickets::JobContext& job) {
@@ -40,8 +42,11 @@ class RecordingJobs final : public app::Jobs {
     job.set_queue_countdown(300);
     if (failing.count(job.print_id) != 0)
       throw data::DataError("Printer jammed");
-    job.db.statements.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
-                              data::value(job.print_id) + "'");
+    if (failing_update.count(job.print_id) != 0) {
+      job.set_queue_countdown(2);
+      throw data::DataError("Lost connection to server during query");
+    }
+    tickets::mark_printed(job);
     job.set_queue_countdown(2);
   }
 

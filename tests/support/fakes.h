@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -52,11 +53,16 @@ class FakeMessageBox final : public platform::MessageBox {
   std::vector<Shown> shown;
 };
 
-// A clock that stands still until the test moves it.
+// A clock that stands still until the test moves it; a pause moves it on at once and is recorded.
 class FakeClock final : public platform::Clock {
  public:
   std::int64_t local_now_ms() const override { return now_ms; }
+  void pause(std::chrono::milliseconds duration) override {
+    pauses.push_back(duration);
+    now_ms += duration.count();
+  }
   std::int64_t now_ms = 1428400000000;  // 07.04.2015 09:46:40
+  std::vector<std::chrono::milliseconds> pauses;
 };
 
 }  // namespace talvex::testing
