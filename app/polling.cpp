@@ -11,8 +11,6 @@ namespace {
 constexpr std::int32_t kDataCheckTicks = 10;
 // A countdown that cannot be reloaded from printer_timer starts again from here.
 constexpr std::int32_t kFallbackQueueTicks = 10;
-// A row whose job failed waits this many ticks of the queue timer before it is tried again.
-constexpr std::int64_t kRetryHoldTicks = 300;
 // At most this many passed-over rows are named on the panel.
 constexpr std::size_t kNamedRows = 3;
 
@@ -143,9 +141,10 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
   try {
     ((*jobs_).*job)(context);
   } catch (...) {
-    // The row waits out its hold while the rows behind it print; the queue goes on as if no
-    // job had run.
-    held_until_[id] = queue_ticks_ + kRetryHoldTicks;
+    // The countdown the job left says when its row is due again: 300 ticks while a document
+    // was being printed, 2 when only the final status update failed. The row waits that long
+    // while the rows behind it print; the queue goes on as if no job had run.
+    held_until_[id] = queue_ticks_ + std::max(queue_countdown, 1);
     queue_countdown = resume;
     throw;
   }
