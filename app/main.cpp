@@ -20,7 +20,9 @@
 #include "platform/qt/display.h"
 #include "platform/qt/error_box.h"
 #include "platform/qt/notification_icon.h"
+#include "platform/qt/qt_messages.h"
 #include "platform/qt/status_panel.h"
+#include "platform/qt/termination.h"
 #include "platform/qt/ticker.h"
 #ifdef _WIN32
 #include "platform/qprinter/qprinter_print_system.h"
@@ -60,12 +62,14 @@ int main(int argc, char** argv) {
   }
 
   qt::prepare_process();
+  qt::quiet_qt_notes();
   // Qt reads no option of its own: the command line above is the whole interface.
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
   // Only the main window's closing ends the program, not the last error box closing while the
   // panel is hidden.
   QApplication::setQuitOnLastWindowClosed(false);
+  qt::quit_on_termination_request();
   const bool display = qt::has_display();
 
   const std::string path = platform::program_path();
