@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Takes a picture of the status panel for a person to look at: the service runs under a virtual X
-# server (which has no notification area, so the panel shows at start) against a private MariaDB
-# with the demo venue and directory printers, and the panel is grabbed once its labels show what
-# the first data check and the first queue check wrote.
+# Makes pictures for a person to look at: the status panel, a printed pre-check and a printed
+# closing receipt. The service runs under a virtual X server (which has no notification area, so
+# the panel shows at start) against a private MariaDB with the demo venue and directory printers;
+# the panel is grabbed once its labels show what the first data check and the first queue check
+# wrote, and the demo's first pre-check and receipt are turned from PDF into PNG.
 #
-#   scripts/screenshot.sh [BUILD_DIR] [OUT.png]     defaults: build/release, build/screenshot.png
+#   scripts/pictures.sh [BUILD_DIR] [OUT_DIR]    defaults: build/release, build/pictures
+#                                                writes panel.png, precheck.png and receipt.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
-out=${2:-$root/build/screenshot.png}
+out=${2:-$root/build/pictures}
 tick_ms=100
 
 # Light tools only: Xvfb, xwd (x11-apps) and netpbm to turn its dump into a PNG.
@@ -16,17 +18,18 @@ need=()
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwdtopnm >/dev/null || need+=(netpbm)
+command -v pdftoppm >/dev/null || need+=(poppler-utils)
 command -v mariadbd >/dev/null || need+=(mariadb-server)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    echo "screenshot: these packages are missing and installing them needs root: ${need[*]}" >&2
+    echo "pictures: these packages are missing and installing them needs root: ${need[*]}" >&2
     exit 1
   fi
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/talvex-screenshot.XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/talvex-pictures.XXXXXX")
 xvfb_pid=
 talvex_pid=
 cleanup() {
@@ -92,12 +95,26 @@ else
 fi
 sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 20 / 1000 }')"
 if ! kill -0 "$talvex_pid" 2>/dev/null; then
-  echo "screenshot: talvex ended early:" >&2
+  echo "pictures: talvex ended early:" >&2
   cat "$work/talvex.log" >&2
   exit 1
 fi
 
-mkdir -p "$(dirname "$out")"
+mkdir -p "$out"
 xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -top 0 -width 330 -height 350 |
-  pnmtopng >"$out"
-echo "$out"
+  pnmtopng >"$out/panel.png"
+
+# The first document on the cash desk's printer whose document line starts with `prefix`.
+document_starting() {
+  grep -l -F "\"text\": \"$1" "$printers"/0-KASSA/*.json 2>/dev/null | head -n 1
+}
+for _ in $(seq 300); do
+  [ -n "$(document_starting 'Счет на оплату')" ] && [ -n "$(document_starting 'Чек №')" ] && break
+  sleep 0.1
+done
+for picture in "precheck:Счет на оплату" "receipt:Чек №"; do
+  record=$(document_starting "${picture#*:}")
+  [ -n "$record" ] || { echo "pictures: no ${picture%%:*} was printed" >&2; exit 1; }
+  pdftoppm -png -r 150 -singlefile "${record%.json}.pdf" "$out/${picture%%:*}"
+done
+ls "$out"/*.png
