@@ -71,6 +71,15 @@ std::size_t utf8_length(std::string_view text) {
   return n;
 }
 
+// A ZEROFILL column comes padded ("00042"); an integer reads without leading zeros, so that keys
+// compared as texts match whatever the column's display width.
+std::string integer_text(std::string_view raw) {
+  const std::size_t digits = raw.find_first_not_of('0');
+  if (digits == std::string_view::npos)
+    return raw.empty() ? std::string() : std::string("0");
+  return std::string(raw.substr(digits));
+}
+
 std::string kind_text(ColumnKind kind, std::string_view raw) {
   switch (kind) {
     case ColumnKind::Boolean:
@@ -86,6 +95,7 @@ std::string kind_text(ColumnKind kind, std::string_view raw) {
     case ColumnKind::DateTime:
       return date_time_text(raw);
     case ColumnKind::Integer:
+      return integer_text(raw);
     case ColumnKind::Text:
     case ColumnKind::Raw:
       break;

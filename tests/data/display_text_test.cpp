@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"UnsignedBigint", "BIGINT UNSIGNED", "18446744073709551615",
                  "18446744073709551615"},
         KindCase{"SmallintZero", "SMALLINT", "0", "0"},
+        KindCase{"ZerofillInt", "INT(5) ZEROFILL", "42", "42"},
+        KindCase{"ZerofillZero", "INT(5) ZEROFILL", "0", "0"},
         KindCase{"WideTinyint", "TINYINT(4)", "5", "5"},
         KindCase{"BooleanTrue", "TINYINT(1)", "1", "True"},
         KindCase{"BooleanNegative", "TINYINT(1)", "-3", "True"},
