@@ -40,11 +40,11 @@ void PrintService::test_print_on_role(std::string_view role) {
 
 void PrintService::test_print_on_chosen_port() {
   guarded([this] {
-    // The printer line names the role whose port is the chosen index.
-    const std::string chosen = services_.panel.port_text();
-    db.printers.reload(data::Sql("select * from printers where port='") + data::value(chosen) +
-                       "'");
-    services_.printer.set_printer_index(data::parse_int(chosen));
+    // The printer line names the role whose port is the chosen index, however the index is
+    // written ("1", "$1", "0x1").
+    const std::int32_t index = data::parse_int(services_.panel.port_text());
+    db.printers.reload(data::Sql("select * from printers where port='") + data::value(index) + "'");
+    services_.printer.set_printer_index(index);
     print_test_page(TestPageSizes::ChosenIndex);
   });
 }

@@ -97,6 +97,16 @@ TEST_F(TestPrintTest, ChosenIndexPrintsWithItsOwnSizesAndNamesTheRoleOnThatPort)
   service->test_print_on_chosen_port();
   EXPECT_EQ(printers.jobs.back().index, 0);
   EXPECT_EQ(last_page()[4], "150,12,Принтер CONTROL");
+
+  // Other ways of writing an index name the row of the printer the page is printed on.
+  for (const auto& [text, index, role] :
+       {std::tuple{"$1", 1, "BAR"}, std::tuple{"0x2", 2, "KITCHEN"},
+        std::tuple{" 0", 0, "KASSA"}}) {
+    panel.port = text;
+    service->test_print_on_chosen_port();
+    EXPECT_EQ(printers.jobs.back().index, index) << text;
+    EXPECT_EQ(last_page()[4], std::string("150,12,Принтер ") + role) << text;
+  }
 }
 
 TEST_F(TestPrintTest, FailuresPrintNothing) {
