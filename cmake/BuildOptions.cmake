@@ -16,4 +16,7 @@ if(TALVEX_SANITIZE)
   target_compile_options(talvex_build_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(talvex_build_options INTERFACE -fsanitize=address,undefined)
+  # The standard library's own checks (an index past a vector's end, front() of an empty string)
+  # turn a quiet out-of-bounds read into an abort with the failed precondition.
+  target_compile_definitions(talvex_build_options INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
