@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TimerCase{"NotANumber", "abc", "'abc' is not a valid integer value."},
                       TimerCase{"Zero", "0",
                                 "'0' is not a valid printer_timer value (it must be 1 or more)"}),
-    [](const ::testing::TestParamInfo<TimerCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<TimerCase>& param_info) { return param_info.param.name; });
 
 // The database goes away after start and comes back: each check meanwhile shows its failure, and
 // the first one after the server is back succeeds without a restart.

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                      s += "ж";
                    return s;
                  }()}),
-    [](const ::testing::TestParamInfo<KindCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<KindCase>& param_info) { return param_info.param.name; });
 
 TEST(GeneralNumberText, FifteenSignificantDigitsAndTheDecimalComma) {
   EXPECT_EQ(general_number_text(0), "0");

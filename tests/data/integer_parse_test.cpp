@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"DecimalComma", "12,5", std::nullopt}, ParseCase{"Boolean", "True", std::nullopt},
         ParseCase{"HexDigitInDecimal", "1F", std::nullopt},
         ParseCase{"TwoSigns", "+-1", std::nullopt}),
-    [](const ::testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<ParseCase>& param_info) { return param_info.param.name; });
 
 }  // namespace
 }  // namespace talvex::data

@@ -68,7 +68,7 @@ TEST_P(CupsPageTest, APageArrivesOnItsQueueWithTitleAndTexts) {
 INSTANTIATE_TEST_SUITE_P(Queues, CupsPageTest,
                          ::testing::Values(QueueCase{"QueueWithoutResolution", 0, 203},
                                            QueueCase{"QueueAt300Dpi", 1, 300}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(CupsPrintersTest, ARefusedJobFailsWithCupsText) {
   Printer printer(system_);

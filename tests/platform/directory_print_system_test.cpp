@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Files, DirectoryDefaultTest,
                                            DefaultCase{"CaseDiffers", "kassa\n", std::nullopt},
                                            DefaultCase{"NoSuchFolder", "office\n", std::nullopt},
                                            DefaultCase{"Empty", "", std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(DirectoryPrintersTest, ADocumentLandsAtItsPositions) {
   const std::vector<DrawnText> texts = {{30, 0, 16, "Ресторан «Талвекс»"},
@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{
                           "OverlongFormAndSurrogateAreNotUtf8", "\xc0\xaf|\xed\xa0\x80",
                           "\"\xef\xbf\xbd\xef\xbf\xbd|\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(DirectoryPrintersTest, AnAbortedDocumentLeavesNoFile) {
   Printer printer(system_);

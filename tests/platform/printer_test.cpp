@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"PrinterThatCannotBeOpened", 0, [](Printer& p) { p.set_printer_index(3); },
                     [](Printer& p) { p.begin_doc("Заказ"); }, "Printer selected is not valid",
                     false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PrinterTest, PrintsTheDrawnTextsOnTheSelectedPrinter) {
   RecordingPrintSystem system;

@@ -96,7 +96,7 @@ void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>
     EXPECT_NEAR((word->x_min - left_pt) * dots_per_pt, t.x, 2.0);
     EXPECT_NEAR((word->y_min - top_pt) * dots_per_pt, t.y, 2.0);
     // The line is at least the character height and, with the face's leading, not much more.
-    const double height = std::lround(t.points * dpi / 72.0);
+    const double height = std::round(t.points * dpi / 72.0);
     EXPECT_GE((word->y_max - word->y_min) * dots_per_pt, height - 1);
     EXPECT_LE((word->y_max - word->y_min) * dots_per_pt, height * 1.25 + 1);
   }

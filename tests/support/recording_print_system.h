@@ -19,10 +19,10 @@ class RecordingPrintSystem final : public platform::PrintSystem {
     platform::PrintedPage page;
   };
 
-  explicit RecordingPrintSystem(std::vector<std::string> printers = {"KASSA-80", "BAR-58",
-                                                                     "KITCHEN-80", "CONTROL-80"},
-                                std::optional<int> default_index = 0)
-      : printers(std::move(printers)), default_index(default_index) {}
+  explicit RecordingPrintSystem(std::vector<std::string> names = {"KASSA-80", "BAR-58",
+                                                                  "KITCHEN-80", "CONTROL-80"},
+                                std::optional<int> default_printer_index = 0)
+      : printers(std::move(names)), default_index(default_printer_index) {}
 
   std::vector<std::string> installed_printers() override;
   std::optional<int> default_printer() override {

@@ -39,9 +39,9 @@ class OrderTicketTest : public testing::DatabaseTest {
 
   // Lines of order 10: (sub-order, printer, menu, kolvo).
   void lines(const std::vector<std::tuple<int, int, int, int>>& rows) {
-    for (const auto& [sub, printer, menu, kolvo] : rows) {
+    for (const auto& [sub, printer_id, menu, kolvo] : rows) {
       sql("INSERT INTO podzakaz (zakaz, podzakaz, printer, menu, kolvo, price) VALUES (10, " +
-          std::to_string(sub) + ", " + std::to_string(printer) + ", " + std::to_string(menu) +
+          std::to_string(sub) + ", " + std::to_string(printer_id) + ", " + std::to_string(menu) +
           ", " + std::to_string(kolvo) + ", 500)");
     }
   }
