@@ -17,6 +17,10 @@ std::string source_path(std::string_view relative);
 // The private MariaDB server that ctest starts for the test run; no database selected.
 data::ConnectionParams test_server_params();
 
+// The TCP port written in the port file at `path`: one whole number from 1 to 65535, optionally
+// followed by a line break. Throws std::runtime_error naming the file and what it holds otherwise.
+unsigned read_port_file(const std::string& path);
+
 // Creates `database` from db/schema.sql on the server of `server` (dropping an older one).
 void create_schema_database(const data::ConnectionParams& server, const std::string& database);
 
