@@ -85,10 +85,14 @@ void create_schema_database(const data::ConnectionParams& server, const std::str
   data::Connection admin(p);
   admin.execute(data::Sql::fixed("DROP DATABASE IF EXISTS `" + database + "`"));
   admin.execute(data::Sql::fixed("CREATE DATABASE `" + database + "` CHARACTER SET utf8mb4"));
-  admin.execute(data::Sql::fixed("USE `" + database + "`"));
-  for (const std::string& s : statements_of(read_file(source_path("db/schema.sql")))) {
-    admin.execute(data::Sql::fixed(s));
-  }
+  p.database = database;
+  run_script(p, "db/schema.sql");
+}
+
+void run_script(const data::ConnectionParams& database, std::string_view relative) {
+  data::Connection connection(database);
+  for (const std::string& s : statements_of(read_file(source_path(relative))))
+    connection.execute(data::Sql::fixed(s));
 }
 
 std::string DatabaseTest::database_;

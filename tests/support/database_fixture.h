@@ -24,6 +24,11 @@ unsigned read_port_file(const std::string& path);
 // Creates `database` from db/schema.sql on the server of `server` (dropping an older one).
 void create_schema_database(const data::ConnectionParams& server, const std::string& database);
 
+// Runs the statements of a script of the source tree (`relative` to the repository root, such as
+// "db/demo.sql") on the database of `database`. Every statement of the script ends its line with
+// a semicolon.
+void run_script(const data::ConnectionParams& database, std::string_view relative);
+
 // Each suite works in a database of its own, made from db/schema.sql when the suite starts and
 // dropped when it ends; every test starts with empty tables.
 class DatabaseTest : public ::testing::Test {
