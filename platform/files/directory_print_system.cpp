@@ -175,8 +175,15 @@ const std::vector<std::string>& DirectoryPrintSystem::names() {
   return *names_;
 }
 
+const std::string& DirectoryPrintSystem::printer_name(int index) {
+  const std::vector<std::string>& list = names();
+  if (index < 0 || index >= static_cast<int>(list.size()))
+    throw PrinterError("Printer index out of range");
+  return list[static_cast<std::size_t>(index)];
+}
+
 fs::path DirectoryPrintSystem::folder(int index) {
-  return root_ / names().at(static_cast<std::size_t>(index));
+  return root_ / printer_name(index);
 }
 
 std::vector<std::string> DirectoryPrintSystem::installed_printers() {
@@ -214,8 +221,7 @@ void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   const fs::path json_part = dir / ("." + std::string(stem) + ".json.part");
   try {
     qt::write_pdf(page, kRoll, pdf_part.string());
-    write_text_file(json_part,
-                    json_record(names().at(static_cast<std::size_t>(index)), index, page));
+    write_text_file(json_part, json_record(printer_name(index), index, page));
     rename_file(pdf_part, pdf);
     rename_file(json_part, json);
   } catch (...) {

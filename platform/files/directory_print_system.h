@@ -22,11 +22,15 @@ class DirectoryPrintSystem final : public PrintSystem {
   std::vector<std::string> installed_printers() override;
   std::optional<int> default_printer() override;
   bool can_open(int index) override;
-  // Throws PrinterError naming the file when it cannot be written.
+  // Throws PrinterError "Printer index out of range" for an index that is no printer's, and
+  // naming the file when it cannot be written.
   void print(int index, const PrintedPage& page) override;
 
  private:
   const std::vector<std::string>& names();
+  // The name of the printer at `index`; throws PrinterError "Printer index out of range" for any
+  // other index.
+  const std::string& printer_name(int index);
   std::filesystem::path folder(int index);
 
   std::filesystem::path root_;

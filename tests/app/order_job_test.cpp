@@ -72,5 +72,26 @@ TEST_F(OrderJobTest, FailedJobIsRetriedWithoutReprintingAndAResetRowPrintsInFull
   EXPECT_EQ(printers.jobs.size(), 4u);
 }
 
+TEST_F(OrderJobTest, HalfPrintedRowThatTheFrontEndMarksAndSetsBackPrintsInFull) {
+  sql("UPDATE printers SET port=7 WHERE id=4");
+  tick(10);
+  ASSERT_EQ(box.shown.size(), 1u);
+  ASSERT_EQ(printers.jobs.size(), 1u);  // the BAR ticket came out, the KITCHEN one failed
+
+  // The front end marks the row printed; the check at tick 15 forgets what the job had printed.
+  // Set back to "no", the row asks for every ticket again, at the next check.
+  sql("UPDATE print SET status='yes' WHERE id=100");
+  tick(5);
+  sql("UPDATE printers SET port=2 WHERE id=4");
+  sql("UPDATE print SET status='no' WHERE id=100");
+  tick(5);
+  std::vector<int> indexes;
+  for (const auto& job : printers.jobs)
+    indexes.push_back(job.index);
+  EXPECT_EQ(indexes, (std::vector<int>{1, 1, 2}));
+  EXPECT_EQ(scalar("select status from print where id=100"), "yes");
+  EXPECT_EQ(box.shown.size(), 1u);
+}
+
 }  // namespace
 }  // namespace talvex::testing

@@ -126,6 +126,29 @@ TEST_F(PollingTest, FailedJobWaitsThreeHundredTicksWhileTheRowsBehindItPrint) {
   EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
 }
 
+TEST_F(PollingTest, HeldRowThatTheFrontEndMarksAndSetsBackIsTakenAtTheNextCheck) {
+  standard_settings("5");
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'podzakaz', 'no')");
+  jobs->failing = {"1"};
+  start();
+  tick(10);
+  ASSERT_EQ(box.shown.size(), 1u);
+  jobs->failing.clear();
+
+  // The front end marks the row printed: the check at tick 15 finds nothing waiting and forgets
+  // the hold. Set back to "no", the row is a new request and waits for nothing.
+  sql("UPDATE print SET status='yes' WHERE id=1");
+  tick(5);
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Нет очереди печати");
+  sql("UPDATE print SET status='no' WHERE id=1");
+  tick(5);
+  std::vector<std::string> order;
+  for (const auto& r : jobs->runs)
+    order.push_back(r.id + "@" + std::to_string(r.tick));
+  EXPECT_EQ(order, (std::vector<std::string>{"1@10", "1@20"}));
+  EXPECT_EQ(scalar("select status from print where id=1"), "yes");
+}
+
 TEST_F(PollingTest, RowWhoseStatusUpdateFailedIsDueAgainTwoTicksLater) {
   standard_settings("5");
   sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES "

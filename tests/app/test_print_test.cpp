@@ -5,42 +5,68 @@
 namespace talvex::testing {
 namespace {
 
-// The test page line by line as "y,size,text", for the role buttons and the chosen-index button.
-std::vector<std::string> expected_test_page(bool role, const std::string& printer_line,
-                                            const std::string& printed_at) {
-  const std::string dashes(60, '-');
-  const auto small = [&](int y, const std::string& text) {
-    return std::to_string(y) + "," + (role ? "8," : "12,") + text;
-  };
-  std::vector<std::string> page = {
-      std::string("0,") + (role ? "14" : "16") + ",ZEPHYRA",
-      std::string("40,") + (role ? "12" : "10") + ",KALVO BAR",
-      small(100, "Счет № 12344 "),
-      small(125, printed_at),
-      small(150, printer_line),
-      small(175, dashes),
-  };
-  for (int i = 1; i <= 5; ++i) {
-    const std::string n = std::to_string(i);
-    page.push_back(std::to_string(150 + 50 * i) + ",9," + n + "тут отображается заказ ");
-    page.push_back(std::to_string(175 + 50 * i) + ",9,  " + n + " X 1000 = 5000 тг.");
-  }
-  const std::vector<std::string> tail = {
-      "450,9," + dashes,
-      "475,10,Сумма заказа: 50000 тг.",
-      "505,10,Скидка: 0%",
-      "535,10,Итог: 50000 тг.",
-      "565,10," + dashes,
-      "595,10,Оплата наличными: 50000 тг.",
-      "625,10,Оплата картой: 0 тг.",
-      "655,10,Сдача: 0 тг.",
-      "685,10," + dashes,
-      "715,10," + dashes,
-      "745,12,Ждем Вас снова у нас!!!",
-  };
-  page.insert(page.end(), tail.begin(), tail.end());
-  return page;
-}
+// The test pages as "y,size,text", every line at x = 0, printed at 07.04.2015 09:46:40.
+const std::string kDashes(60, '-');
+// The role buttons' page, on the BAR role's printer.
+const std::vector<std::string> kRolePageOnBar = {
+    "0,14,ZEPHYRA",
+    "40,12,KALVO BAR",
+    "100,8,Счет № 12344 ",
+    "125,8,07 04 2015 09:46:40",
+    "150,8,Принтер BAR",
+    "175,8," + kDashes,
+    "200,9,1тут отображается заказ ",
+    "225,9,  1 X 1000 = 5000 тг.",
+    "250,9,2тут отображается заказ ",
+    "275,9,  2 X 1000 = 5000 тг.",
+    "300,9,3тут отображается заказ ",
+    "325,9,  3 X 1000 = 5000 тг.",
+    "350,9,4тут отображается заказ ",
+    "375,9,  4 X 1000 = 5000 тг.",
+    "400,9,5тут отображается заказ ",
+    "425,9,  5 X 1000 = 5000 тг.",
+    "450,9," + kDashes,
+    "475,10,Сумма заказа: 50000 тг.",
+    "505,10,Скидка: 0%",
+    "535,10,Итог: 50000 тг.",
+    "565,10," + kDashes,
+    "595,10,Оплата наличными: 50000 тг.",
+    "625,10,Оплата картой: 0 тг.",
+    "655,10,Сдача: 0 тг.",
+    "685,10," + kDashes,
+    "715,10," + kDashes,
+    "745,12,Ждем Вас снова у нас!!!",
+};
+// The chosen-index button's page, on the KITCHEN role's port: the same lines in other sizes.
+const std::vector<std::string> kChosenPageOnKitchen = {
+    "0,16,ZEPHYRA",
+    "40,10,KALVO BAR",
+    "100,12,Счет № 12344 ",
+    "125,12,07 04 2015 09:46:40",
+    "150,12,Принтер KITCHEN",
+    "175,12," + kDashes,
+    "200,9,1тут отображается заказ ",
+    "225,9,  1 X 1000 = 5000 тг.",
+    "250,9,2тут отображается заказ ",
+    "275,9,  2 X 1000 = 5000 тг.",
+    "300,9,3тут отображается заказ ",
+    "325,9,  3 X 1000 = 5000 тг.",
+    "350,9,4тут отображается заказ ",
+    "375,9,  4 X 1000 = 5000 тг.",
+    "400,9,5тут отображается заказ ",
+    "425,9,  5 X 1000 = 5000 тг.",
+    "450,9," + kDashes,
+    "475,10,Сумма заказа: 50000 тг.",
+    "505,10,Скидка: 0%",
+    "535,10,Итог: 50000 тг.",
+    "565,10," + kDashes,
+    "595,10,Оплата наличными: 50000 тг.",
+    "625,10,Оплата картой: 0 тг.",
+    "655,10,Сдача: 0 тг.",
+    "685,10," + kDashes,
+    "715,10," + kDashes,
+    "745,12,Ждем Вас снова у нас!!!",
+};
 
 class TestPrintTest : public ServiceTest {
  protected:
@@ -69,7 +95,7 @@ TEST_F(TestPrintTest, RoleButtonsPrintOnTheirRolesPrinter) {
   ASSERT_EQ(printers.jobs.size(), 1u);
   EXPECT_EQ(printers.jobs[0].index, 1);
   EXPECT_EQ(printers.jobs[0].page.title, "Тестовая печать...");
-  EXPECT_EQ(last_page(), expected_test_page(true, "Принтер BAR", "07 04 2015 09:46:40"));
+  EXPECT_EQ(last_page(), kRolePageOnBar);
 
   service->test_print_on_role("KASSA");
   service->test_print_on_role("KITCHEN");
@@ -86,7 +112,7 @@ TEST_F(TestPrintTest, ChosenIndexPrintsWithItsOwnSizesAndNamesTheRoleOnThatPort)
   service->test_print_on_chosen_port();
   ASSERT_EQ(printers.jobs.size(), 1u);
   EXPECT_EQ(printers.jobs[0].index, 2);
-  EXPECT_EQ(last_page(), expected_test_page(false, "Принтер KITCHEN", "07 04 2015 09:46:40"));
+  EXPECT_EQ(last_page(), kChosenPageOnKitchen);
 
   panel.port = "3";  // no role uses port 3
   service->test_print_on_chosen_port();

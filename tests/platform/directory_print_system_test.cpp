@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -224,6 +225,23 @@ TEST_F(DirectoryPrintersTest, AFolderRemovedAfterListingCannotBeOpened) {
     EXPECT_STREQ(e.what(), "Printer selected is not valid");
   }
   EXPECT_FALSE(printer.printing());
+}
+
+// Indexes that are no printer's, as the print system may be handed them directly: each fails as
+// the other print systems fail, and nothing is written.
+TEST_F(DirectoryPrintersTest, AnIndexThatIsNoPrintersCannotBeOpenedOrPrintedOn) {
+  for (const int index : {-1, -2, INT_MIN, 3, INT_MAX}) {
+    SCOPED_TRACE(index);
+    EXPECT_FALSE(system_.can_open(index));
+    try {
+      system_.print(index, PrintedPage{"Заказ", {{0, 0, 8, "x"}}});
+      ADD_FAILURE() << "printed";
+    } catch (const PrinterError& e) {
+      EXPECT_STREQ(e.what(), "Printer index out of range");
+    }
+  }
+  for (const char* name : {"Bar", "KASSA", "kitchen"})
+    EXPECT_TRUE(files_in(root() / name).empty()) << name;
 }
 
 }  // namespace

@@ -103,33 +103,38 @@ TEST(PrinterTest, PrintsTheDrawnTextsOnTheSelectedPrinter) {
   EXPECT_FALSE(printer.printing());
 }
 
-TEST(PrinterTest, MinusOneSelectsTheDefaultPrinter) {
-  RecordingPrintSystem system({"A", "B", "C"}, 2);
-  Printer printer(system);
-  printer.set_printer_index(-1);
-  EXPECT_EQ(printer.printer_index(), 2);
-  printer.begin_doc("t");
-  printer.end_doc();
-  EXPECT_EQ(system.jobs.at(0).printer, "C");
-}
+struct SelectionCase {
+  const char* name;
+  std::optional<int> default_index;
+  std::optional<int> select;  // nothing: the document is begun without a selection
+  int index;                  // where the document goes
+};
 
-TEST(PrinterTest, TheFirstDocumentGoesToTheDefaultPrinter) {
-  RecordingPrintSystem system({"A", "B", "C"}, 1);
-  Printer printer(system);
-  printer.begin_doc("t");
-  printer.end_doc();
-  EXPECT_EQ(system.jobs.at(0).printer, "B");
-}
+class PrinterSelectionTest : public ::testing::TestWithParam<SelectionCase> {};
 
-TEST(PrinterTest, AValidIndexWorksWithoutADefaultPrinter) {
-  RecordingPrintSystem system({"A", "B", "C"}, std::nullopt);
+TEST_P(PrinterSelectionTest, TheDocumentGoesToTheSelectedPrinter) {
+  const SelectionCase& c = GetParam();
+  RecordingPrintSystem system({"A", "B", "C"}, c.default_index);
   Printer printer(system);
-  printer.set_printer_index(1);
+  if (c.select)
+    printer.set_printer_index(*c.select);
   printer.begin_doc("t");
   printer.text_out(0, 0, "x");
   printer.end_doc();
-  EXPECT_EQ(system.jobs.at(0).printer, "B");
+  ASSERT_EQ(system.jobs.size(), 1u);
+  EXPECT_EQ(system.jobs[0].index, c.index);
+  EXPECT_EQ(system.jobs[0].printer, system.printers.at(static_cast<std::size_t>(c.index)));
+  EXPECT_EQ(printer.printer_index(), c.index);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PrinterSelectionTest,
+    ::testing::Values(SelectionCase{"MinusOneIsTheDefaultPrinter", 2, -1, 2},
+                      SelectionCase{"FirstDocumentWithoutSelectionGoesToTheDefault", 1,
+                                    std::nullopt, 1},
+                      SelectionCase{"ValidIndexWithoutADefaultPrinter", std::nullopt, 1, 1},
+                      SelectionCase{"LastIndexBesideTheDefault", 0, 2, 2}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PrinterTest, AbortDropsTheDocumentAndReturnsToIdle) {
   RecordingPrintSystem system;

@@ -60,6 +60,7 @@ const Case kAccepted[] = {
     {"the last of a repeated option wins", {"--port", "1", "--port", "2"}, with([](Expected& e) {
        e.port = 2;
      })},
+    {"lowest port", {"--port", "1"}, with([](Expected& e) { e.port = 1; })},
     {"help", {"--help"}, with([](Expected& e) { e.help = true; })},
     {"largest tick", {"--tick-ms", "2147483647"}, with([](Expected& e) {
        e.tick_ms = 2147483647;
@@ -101,6 +102,22 @@ const Rejected kRejected[] = {
     {"port too large",
      {"--port=65536"},
      "invalid value '65536' for --port: expected a whole number from 1 to 65535"},
+    {"port negative",
+     {"--port", "-3306"},
+     "invalid value '-3306' for --port: expected a whole number from 1 to 65535"},
+    // 2^32 + 3306: cut to 32 bits it would be the default port.
+    {"port beyond 32 bits",
+     {"--port", "4294970602"},
+     "invalid value '4294970602' for --port: expected a whole number from 1 to 65535"},
+    {"port beyond 64 bits",
+     {"--port", "18446744073709551617"},
+     "invalid value '18446744073709551617' for --port: expected a whole number from 1 to 65535"},
+    {"empty port",
+     {"--port="},
+     "invalid value '' for --port: expected a whole number from 1 to 65535"},
+    {"port with a space",
+     {"--port", " 80"},
+     "invalid value ' 80' for --port: expected a whole number from 1 to 65535"},
     {"port with a sign",
      {"--port", "+80"},
      "invalid value '+80' for --port: expected a whole number from 1 to 65535"},

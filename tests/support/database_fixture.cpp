@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -53,15 +54,29 @@ data::ConnectionParams test_server_params() {
   const char* servers = std::getenv("TALVEX_TEST_SERVERS");
   if (servers == nullptr)
     throw std::runtime_error("TALVEX_TEST_SERVERS is not set: run the tests with ctest");
-  std::ifstream in(std::string(servers) + "/mariadb/port");
-  unsigned port = 0;
-  if (!(in >> port))
+  const std::string port_file = std::string(servers) + "/mariadb/port";
+  if (!std::ifstream(port_file))
     throw std::runtime_error("the private MariaDB server is not running");
   data::ConnectionParams p;
   p.host = "127.0.0.1";
-  p.port = port;
+  p.port = read_port_file(port_file);
   p.database = "";
   return p;
+}
+
+unsigned read_port_file(const std::string& path) {
+  std::string text = read_file(path);
+  if (!text.empty() && text.back() == '\n')
+    text.pop_back();
+  unsigned port = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, port);
+  // from_chars takes no sign and no space, so only digits get this far.
+  if (text.empty() || error != std::errc() || stop != end || port < 1 || port > 65535) {
+    throw std::runtime_error("the port file " + path + " holds '" + text +
+                             "', not a port from 1 to 65535");
+  }
+  return port;
 }
 
 void create_schema_database(const data::ConnectionParams& server, const std::string& database) {
@@ -70,10 +85,14 @@ void create_schema_database(const data::ConnectionParams& server, const std::str
   data::Connection admin(p);
   admin.execute(data::Sql::fixed("DROP DATABASE IF EXISTS `" + database + "`"));
   admin.execute(data::Sql::fixed("CREATE DATABASE `" + database + "` CHARACTER SET utf8mb4"));
-  admin.execute(data::Sql::fixed("USE `" + database + "`"));
-  for (const std::string& s : statements_of(read_file(source_path("db/schema.sql")))) {
-    admin.execute(data::Sql::fixed(s));
-  }
+  p.database = database;
+  run_script(p, "db/schema.sql");
+}
+
+void run_script(const data::ConnectionParams& database, std::string_view relative) {
+  data::Connection connection(database);
+  for (const std::string& s : statements_of(read_file(source_path(relative))))
+    connection.execute(data::Sql::fixed(s));
 }
 
 std::string DatabaseTest::database_;

@@ -17,8 +17,17 @@ std::string source_path(std::string_view relative);
 // The private MariaDB server that ctest starts for the test run; no database selected.
 data::ConnectionParams test_server_params();
 
+// The TCP port written in the port file at `path`: one whole number from 1 to 65535, optionally
+// followed by a line break. Throws std::runtime_error naming the file and what it holds otherwise.
+unsigned read_port_file(const std::string& path);
+
 // Creates `database` from db/schema.sql on the server of `server` (dropping an older one).
 void create_schema_database(const data::ConnectionParams& server, const std::string& database);
+
+// Runs the statements of a script of the source tree (`relative` to the repository root, such as
+// "db/demo.sql") on the database of `database`. Every statement of the script ends its line with
+// a semicolon.
+void run_script(const data::ConnectionParams& database, std::string_view relative);
 
 // Each suite works in a database of its own, made from db/schema.sql when the suite starts and
 // dropped when it ends; every test starts with empty tables.

@@ -108,23 +108,5 @@ TEST_F(PageModelTest, EmptyTextDrawsNothingButTheCursorAdvances) {
   EXPECT_EQ(system.lines(0), std::vector<std::string>{"0,25,8,x"});
 }
 
-TEST_F(PageModelTest, SecondDocumentStartsWithTheSizeTheFirstLeft) {
-  printer.set_printer_index(0);
-  {
-    Page page(printer);
-    page.start("first");
-    page.size(12);
-    page.line(0, "a", 10);
-    page.end();
-  }
-  Page page(printer);
-  page.start("second");
-  page.line(0, "b", 10);
-  page.size(7);
-  page.line(0, "c", 10);
-  page.end();
-  EXPECT_EQ(system.lines(1), (std::vector<std::string>{"0,0,12,b", "0,10,7,c"}));
-}
-
 }  // namespace
 }  // namespace talvex::tickets
