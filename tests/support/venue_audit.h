@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/connection.h"
+#include "tests/support/printed_documents.h"
+
+namespace talvex::testing {
+
+// The same check at the end of every whole-service test: for every row of `print`, the documents
+// its data calls for against those the directory printers hold, and its status.
+//
+// A row marked 'yes' must have each of its documents exactly once; a row still 'no' may have some
+// of them (a job that failed part-way and waits for its retry), never one twice. Documents are
+// told apart by their title and lines: an order ticket by its order, sub-order and printer line,
+// a pre-check by its order, a receipt by its order and printer line. What a row calls for is read
+// from the database as the audit runs: the `printers` rows, the order's lines and the setting
+// control_printer.
+struct VenueAudit {
+  int rows = 0;
+  int printed_rows = 0;
+  int documents = 0;
+  int missing = 0;     // documents of a printed row that did not come out
+  int duplicates = 0;  // documents beyond what the rows call for
+  std::vector<std::string> problems;
+
+  bool clean() const { return missing == 0 && duplicates == 0 && problems.empty(); }
+  // The figures and the problems, for a failure message.
+  std::string report() const;
+};
+
+VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>& documents);
+
+}  // namespace talvex::testing
