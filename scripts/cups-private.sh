@@ -46,11 +46,11 @@ start() {
     echo "cups-private: $sock is too long for a socket path; use a shorter build directory" >&2
     exit 1
   fi
-  local cupsd lpadmin sysbin
-  cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
-  lpadmin=$(command -v lpadmin || echo /usr/sbin/lpadmin)
-  [ -x "$cupsd" ] || { echo "cups-private: cupsd not found (package cups-daemon)" >&2; exit 1; }
-  [ -x "$lpadmin" ] || { echo "cups-private: lpadmin not found (package cups-client)" >&2; exit 1; }
+  local cupsd lpadmin lpstat cupsreject sysbin
+  cupsd=$(find_program cupsd cups-daemon) || exit 1
+  lpadmin=$(find_program lpadmin cups-client) || exit 1
+  lpstat=$(find_program lpstat cups-client) || exit 1
+  cupsreject=$(find_program cupsreject cups-client) || exit 1
   sysbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
 
   stop
@@ -126,14 +126,16 @@ EOF
     cupsd=$dir/bin/cupsd
   fi
 
+  # Started directly (setsid, not in a process group of its own, execs the scheduler in place), so
+  # that $! is the scheduler itself.
   setsid "$cupsd" -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
     </dev/null >"$dir/log/cupsd.out" 2>&1 &
-  echo $! >"$pidfile"
+  record_process "$pidfile" $! "$cupsd"
 
   export CUPS_SERVER=$sock
   for _ in $(seq 100); do
-    [ -S "$sock" ] && lpstat -r >/dev/null 2>&1 && break
-    kill -0 "$(cat "$pidfile")" 2>/dev/null || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+    [ -S "$sock" ] && "$lpstat" -r >/dev/null 2>&1 && break
+    recorded_running "$pidfile" || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
     sleep 0.1
   done
   [ -S "$sock" ] || fail "cupsd did not open $sock"
@@ -146,7 +148,7 @@ EOF
   "$lpadmin" -d kitchen-80 || fail "lpadmin could not set the default queue"
   "$lpadmin" -p Kassa-80 -o printer-resolution-default=300dpi ||
     fail "lpadmin could not set the resolution of Kassa-80"
-  cupsreject -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
+  "$cupsreject" -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
 
   echo "$sock" >"$dir/socket"
   echo "$sock"

@@ -17,30 +17,39 @@ data=$dir/data
 
 port_busy() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
-alive() {
-  [ -f "$dir/port" ] && [ -f "$data/pid" ] && kill -0 "$(cat "$data/pid")" 2>/dev/null &&
-    mariadb-admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$(cat "$dir/port")" -uroot ping >/dev/null 2>&1
+admin() {
+  local program
+  program=$(find_program mariadb-admin mariadb-client) || exit 1
+  "$program" "$@"
 }
 
-stop() { stop_by_pidfile "$data/pid"; }
+# The script's own record of the server process (DIR/mariadbd.pid), which says which process it is.
+alive() {
+  [ -f "$dir/port" ] && recorded_running "$dir/mariadbd.pid" &&
+    admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$(cat "$dir/port")" -uroot ping >/dev/null 2>&1
+}
+
+stop() { stop_by_pidfile "$dir/mariadbd.pid"; }
 
 start_on() {
-  local port=$1
-  mariadbd --no-defaults --user="$(id -un)" --datadir="$data" --port="$port" \
+  local port=$1 mariadbd
+  mariadbd=$(find_program mariadbd mariadb-server) || exit 1
+  "$mariadbd" --no-defaults --user="$(id -un)" --datadir="$data" --port="$port" \
     --bind-address=127.0.0.1 --socket="$data/sock" --pid-file="$data/pid" \
     --log-error="$data/err.log" --skip-name-resolve --character-set-server=utf8mb4 \
     --collation-server=utf8mb4_general_ci --innodb-buffer-pool-size=64M \
-    --innodb-flush-log-at-trx-commit=0 --max-connections=500 >/dev/null 2>&1 &
+    --innodb-flush-log-at-trx-commit=0 --max-connections=500 </dev/null >/dev/null 2>&1 &
   local pid=$!
+  record_process "$dir/mariadbd.pid" "$pid" "$mariadbd"
   for _ in $(seq 300); do
-    if mariadb-admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot ping >/dev/null 2>&1; then
+    if admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot ping >/dev/null 2>&1; then
       echo "$port" >"$dir/port"
       return 0
     fi
-    kill -0 "$pid" 2>/dev/null || return 1
+    has_ended "$pid" && return 1
     sleep 0.1
   done
-  kill "$pid" 2>/dev/null || true
+  stop
   return 1
 }
 
@@ -53,7 +62,8 @@ case "$cmd" in
     stop
     if [ ! -d "$data/mysql" ]; then
       rm -rf "$data"
-      mariadb-install-db --no-defaults --user="$(id -un)" --datadir="$data" \
+      install_db=$(find_program mariadb-install-db mariadb-server) || exit 1
+      "$install_db" --no-defaults --user="$(id -un)" --datadir="$data" \
         --auth-root-authentication-method=normal --skip-test-db --skip-name-resolve \
         >"$dir/install.log" 2>&1 ||
         { cat "$dir/install.log" >&2; exit 1; }
