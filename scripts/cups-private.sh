@@ -12,6 +12,9 @@
 #
 # Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
 # submitted, <job>.title its title; the title file appears only once the data is complete.
+#
+# Everything the scheduler, its programs and the administration commands write stays in DIR,
+# temporary files included (DIR/spool/tmp and DIR/tmp).
 set -euo pipefail
 # shellcheck source=scripts/process.sh
 . "$(dirname "$0")/process.sh"
@@ -54,9 +57,12 @@ start() {
   sysbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
 
   stop
-  rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" "$dir/out"
+  rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" \
+    "$dir/out" "$dir/tmp"
   mkdir -p "$dir/conf" "$dir/spool/tmp" "$dir/state" "$dir/cache" "$dir/bin/backend" "$dir/log" \
-    "$dir/out"
+    "$dir/out" "$dir/tmp"
+  # The administration commands below write their temporary files here.
+  export TMPDIR=$dir/tmp
   # The scheduler refuses programs in folders that others may write to.
   chmod 755 "$dir" "$dir/bin" "$dir/bin/backend"
 
@@ -92,6 +98,9 @@ ServerBin $dir/bin
 ErrorLog $dir/log/error_log
 AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
+Printcap $dir/state/printcap
+ServerKeychain $dir/conf/ssl
+CreateSelfSignedCerts No
 FileDevice No
 EOF
 
@@ -133,12 +142,13 @@ EOF
   record_process "$pidfile" $! "$cupsd"
 
   export CUPS_SERVER=$sock
-  for _ in $(seq 100); do
-    [ -S "$sock" ] && "$lpstat" -r >/dev/null 2>&1 && break
+  # The limit only matters when the scheduler hangs; one that ends is noticed at once.
+  local deadline=$((SECONDS + 120))
+  until [ -S "$sock" ] && "$lpstat" -r >/dev/null 2>&1; do
     recorded_running "$pidfile" || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+    [ "$SECONDS" -lt "$deadline" ] || fail "cupsd did not answer on $sock within two minutes"
     sleep 0.1
   done
-  [ -S "$sock" ] || fail "cupsd did not open $sock"
 
   for queue in bar-58 Kassa-80 kitchen-80 Stop-80; do
     "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" ||

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# A private MariaDB server: its own data directory, 127.0.0.1 only, root without a password.
+# A private MariaDB server: its own data and temporary folders, 127.0.0.1 only, root without a
+# password.
 #
 #   mariadb-private.sh start DIR [PORT]   start (or reuse) the server in DIR; prints the port and
 #                                         writes it to DIR/port. Without PORT a free one is chosen.
 #   mariadb-private.sh stop DIR           stop the server of DIR (no error when none runs)
+#
+# Everything the server writes stays in DIR: data/ (with the server's socket, pid and error log),
+# tmp/ (its temporary files), port, mariadbd.pid (the script's record of the process),
+# install.log and mariadbd.out.
 set -euo pipefail
 # shellcheck source=scripts/process.sh
 . "$(dirname "$0")/process.sh"
@@ -34,23 +39,38 @@ stop() { stop_by_pidfile "$dir/mariadbd.pid"; }
 start_on() {
   local port=$1 mariadbd
   mariadbd=$(find_program mariadbd mariadb-server) || exit 1
-  "$mariadbd" --no-defaults --user="$(id -un)" --datadir="$data" --port="$port" \
-    --bind-address=127.0.0.1 --socket="$data/sock" --pid-file="$data/pid" \
-    --log-error="$data/err.log" --skip-name-resolve --character-set-server=utf8mb4 \
-    --collation-server=utf8mb4_general_ci --innodb-buffer-pool-size=64M \
-    --innodb-flush-log-at-trx-commit=0 --max-connections=500 </dev/null >/dev/null 2>&1 &
+  TMPDIR=$dir/tmp "$mariadbd" --no-defaults --user="$(id -un)" --datadir="$data" \
+    --tmpdir="$dir/tmp" --port="$port" --bind-address=127.0.0.1 --socket="$data/sock" \
+    --pid-file="$data/pid" --log-error="$data/err.log" --skip-name-resolve \
+    --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+    --innodb-buffer-pool-size=64M --innodb-flush-log-at-trx-commit=0 --max-connections=500 \
+    </dev/null >>"$dir/mariadbd.out" 2>&1 &
   local pid=$!
   record_process "$dir/mariadbd.pid" "$pid" "$mariadbd"
-  for _ in $(seq 300); do
-    if admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot ping >/dev/null 2>&1; then
-      echo "$port" >"$dir/port"
-      return 0
-    fi
+  # The limit only matters when the server hangs; a server that ends is noticed at once.
+  local deadline=$((SECONDS + 180))
+  until admin --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot ping >/dev/null 2>&1; do
     has_ended "$pid" && return 1
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "mariadb-private: the server in $dir did not answer within three minutes" >&2
+      stop
+      return 1
+    fi
     sleep 0.1
   done
-  stop
-  return 1
+  echo "$port" >"$dir/port"
+}
+
+install_data() {
+  local install_db
+  install_db=$(find_program mariadb-install-db mariadb-server) || exit 1
+  # Installed beside the data folder and renamed, so a failed install never looks like data.
+  rm -rf "$dir/data.new"
+  TMPDIR=$dir/tmp "$install_db" --no-defaults --user="$(id -un)" --datadir="$dir/data.new" \
+    --tmpdir="$dir/tmp" --auth-root-authentication-method=normal --skip-test-db \
+    --skip-name-resolve >"$dir/install.log" 2>&1 ||
+    { cat "$dir/install.log" >&2; exit 1; }
+  mv "$dir/data.new" "$data"
 }
 
 case "$cmd" in
@@ -60,14 +80,11 @@ case "$cmd" in
       exit 0
     fi
     stop
-    if [ ! -d "$data/mysql" ]; then
-      rm -rf "$data"
-      install_db=$(find_program mariadb-install-db mariadb-server) || exit 1
-      "$install_db" --no-defaults --user="$(id -un)" --datadir="$data" \
-        --auth-root-authentication-method=normal --skip-test-db --skip-name-resolve \
-        >"$dir/install.log" 2>&1 ||
-        { cat "$dir/install.log" >&2; exit 1; }
-    fi
+    # The server's temporary files, never shared with another server: two servers that share a
+    # temporary folder at once can take each other's files and fail.
+    rm -rf "$dir/tmp"
+    mkdir -p "$dir/tmp"
+    [ -d "$data" ] || install_data
     if [ -n "$want_port" ]; then
       if port_busy "$want_port"; then
         echo "mariadb-private: port $want_port is already in use" >&2
