@@ -13,19 +13,26 @@
 # Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
 # submitted, <job>.title its title; the title file appears only once the data is complete.
 #
+# DIR must be missing, empty or made by this script: any other folder is refused untouched.
 # Everything the scheduler, its programs and the administration commands write stays in DIR,
 # temporary files included (DIR/spool/tmp and DIR/tmp).
 set -euo pipefail
+scripts=$(dirname "$0")
 # shellcheck source=scripts/process.sh
-. "$(dirname "$0")/process.sh"
+. "$scripts/process.sh"
+# shellcheck source=scripts/private-dir.sh
+. "$scripts/private-dir.sh"
 
 usage="usage: cups-private.sh start|stop DIR"
 cmd=${1:?$usage}
 dir=${2:?$usage}
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
-sock=$dir/cups.sock
-pidfile=$dir/cupsd.pid
+
+# Sets the folder's absolute path and the paths in it.
+resolve_dir() {
+  dir=$(cd "$dir" && pwd -P)
+  sock=$dir/cups.sock
+  pidfile=$dir/cupsd.pid
+}
 
 stop() {
   stop_by_pidfile "$pidfile"
@@ -40,6 +47,8 @@ fail() {
 }
 
 start() {
+  adopt_private_dir cups "$dir" || exit 1
+  resolve_dir
   if [ "$(id -u)" -ne 0 ]; then
     echo "cups-private: the scheduler and its capture backend need to run as root" >&2
     exit 1
@@ -166,7 +175,13 @@ EOF
 
 case "$cmd" in
   start) start ;;
-  stop) stop ;;
+  stop)
+    # Nothing can run in a missing or empty folder, and nothing there is removed.
+    is_unused_dir "$dir" && exit 0
+    check_private_dir cups "$dir" || exit 1
+    resolve_dir
+    stop
+    ;;
   *)
     echo "$usage" >&2
     exit 2

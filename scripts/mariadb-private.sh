@@ -6,19 +6,26 @@
 #                                         writes it to DIR/port. Without PORT a free one is chosen.
 #   mariadb-private.sh stop DIR           stop the server of DIR (no error when none runs)
 #
+# DIR must be missing, empty or made by this script: any other folder is refused untouched.
 # Everything the server writes stays in DIR: data/ (with the server's socket, pid and error log),
 # tmp/ (its temporary files), port, mariadbd.pid (the script's record of the process),
 # install.log and mariadbd.out.
 set -euo pipefail
+scripts=$(dirname "$0")
 # shellcheck source=scripts/process.sh
-. "$(dirname "$0")/process.sh"
+. "$scripts/process.sh"
+# shellcheck source=scripts/private-dir.sh
+. "$scripts/private-dir.sh"
 
 cmd=${1:?usage: mariadb-private.sh start|stop DIR [PORT]}
 dir=${2:?usage: mariadb-private.sh start|stop DIR [PORT]}
 want_port=${3:-}
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
-data=$dir/data
+
+# Sets the folder's absolute path and the paths in it.
+resolve_dir() {
+  dir=$(cd "$dir" && pwd -P)
+  data=$dir/data
+}
 
 port_busy() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
@@ -75,6 +82,8 @@ install_data() {
 
 case "$cmd" in
   start)
+    adopt_private_dir mariadb "$dir" || exit 1
+    resolve_dir
     if alive; then
       cat "$dir/port"
       exit 0
@@ -102,6 +111,10 @@ case "$cmd" in
     cat "$dir/port"
     ;;
   stop)
+    # Nothing can run in a missing or empty folder, and nothing there is removed.
+    is_unused_dir "$dir" && exit 0
+    check_private_dir mariadb "$dir" || exit 1
+    resolve_dir
     stop
     rm -f "$dir/port"
     ;;
