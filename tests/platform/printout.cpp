@@ -44,13 +44,6 @@ std::string unescape_xml(std::string s) {
   return s;
 }
 
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 }  // namespace
 
 PdfDocument read_pdf(const std::string& path) {
