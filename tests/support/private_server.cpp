@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -17,22 +16,45 @@ namespace talvex::testing {
 namespace {
 
 std::string script() {
-  return source_path("scripts/mariadb-private.sh");
+  return shell_quote(source_path("scripts/mariadb-private.sh"));
+}
+
+// A new empty folder of the server's own; the script adopts it as its private folder.
+std::string make_server_folder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/talvex-server-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("mkdtemp failed for " + pattern);
+  return pattern;
+}
+
+unsigned port_of(const std::string& output) {
+  const unsigned long port = std::stoul(output);
+  if (port == 0 || port > 65535)
+    throw std::runtime_error("mariadb-private.sh printed no port: " + output);
+  return static_cast<unsigned>(port);
 }
 
 }  // namespace
 
-PrivateServer::PrivateServer() {
-  char pattern[] = "/tmp/talvex-server-XXXXXX";
-  if (mkdtemp(pattern) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
-  dir_ = pattern;
-  port_ = static_cast<unsigned>(std::stoul(run_command(script() + " start " + dir_)));
+PrivateServer::PrivateServer() : dir_(make_server_folder()) {
+  try {
+    port_ = port_of(run_command(script() + " start " + shell_quote(dir_)));
+  } catch (...) {
+    remove();
+    throw;
+  }
 }
 
 PrivateServer::~PrivateServer() {
+  remove();
+}
+
+void PrivateServer::remove() noexcept {
+  // The script stops the server and gives up the folder's port claim before it deletes the folder.
   try {
-    run_command(script() + " stop " + dir_);
+    run_command(script() + " remove " + shell_quote(dir_) + " 2>&1");
   } catch (...) {
   }
   std::error_code ignored;
@@ -40,11 +62,11 @@ PrivateServer::~PrivateServer() {
 }
 
 void PrivateServer::stop() {
-  run_command(script() + " stop " + dir_);
+  run_command(script() + " stop " + shell_quote(dir_));
 }
 
 void PrivateServer::start() {
-  run_command(script() + " start " + dir_ + " " + std::to_string(port_));
+  run_command(script() + " start " + shell_quote(dir_) + " " + std::to_string(port_));
 }
 
 data::ConnectionParams PrivateServer::params(const std::string& database) const {
