@@ -11,7 +11,7 @@
 #include <regex>
 #include <string>
 
-#include "tests/support/private_server.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/run_command.h"
 
 namespace talvex {
@@ -62,8 +62,9 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, StartWithoutTheServerReportsApplicationErrorAndExitsWithOne) {
-  const ProcessResult run = run_program("--port " + std::to_string(testing::unused_port()) +
-                                        " --printers " + testing::shell_quote(printers_.string()));
+  const testing::ClosedPort closed;
+  const ProcessResult run = run_program("--port " + std::to_string(closed.port()) + " --printers " +
+                                        testing::shell_quote(printers_.string()));
   EXPECT_EQ(run.exit_code, 1);
   // Qt may say something of its own before.
   const std::regex text(

@@ -1,10 +1,6 @@
 #include "tests/support/private_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -75,19 +71,6 @@ data::ConnectionParams PrivateServer::params(const std::string& database) const 
   p.port = port_;
   p.database = database;
   return p;
-}
-
-unsigned unused_port() {
-  // Bind to port 0 to be given a free port, then release it; nothing listens there afterwards.
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
 }
 
 }  // namespace talvex::testing

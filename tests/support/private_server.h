@@ -30,7 +30,4 @@ class PrivateServer {
   unsigned port_ = 0;
 };
 
-// A TCP port on 127.0.0.1 on which nothing listens.
-unsigned unused_port();
-
 }  // namespace talvex::testing
