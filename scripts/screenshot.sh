@@ -7,6 +7,8 @@
 #   scripts/screenshot.sh [BUILD_DIR] [OUT.png]     defaults: build/release, build/screenshot.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/process.sh
+. "$root/scripts/process.sh"
 build=${1:-$root/build/release}
 out=${2:-$root/build/screenshot.png}
 tick_ms=100
@@ -16,7 +18,7 @@ need=()
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwdtopnm >/dev/null || need+=(netpbm)
-command -v mariadbd >/dev/null || need+=(mariadb-server)
+find_program mariadbd mariadb-server >/dev/null 2>&1 || need+=(mariadb-server)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
     echo "screenshot: these packages are missing and installing them needs root: ${need[*]}" >&2
@@ -35,7 +37,7 @@ cleanup() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
-  "$root/scripts/mariadb-private.sh" stop "$work/mariadb"
+  "$root/scripts/mariadb-private.sh" remove "$work/mariadb"
   rm -rf "$work"
 }
 trap cleanup EXIT
