@@ -50,16 +50,21 @@ client_programs() {
   client=$(find_program mariadb mariadb-client) || exit 1
 }
 
+# True when the server answers on its socket. The clients wait hours for a server that
+# accepts a connection and says nothing; a hung server must not hang the script.
+server_answers() {
+  "$admin" --no-defaults --connect-timeout=10 --socket="$data/sock" -uroot ping >/dev/null 2>&1
+}
+
 # True when the server that this folder recorded runs and answers on its own socket.
 running() {
-  recorded_running "$dir/mariadbd.pid" && [ -s "$dir/port" ] &&
-    "$admin" --no-defaults --socket="$data/sock" -uroot ping >/dev/null 2>&1
+  recorded_running "$dir/mariadbd.pid" && [ -s "$dir/port" ] && server_answers
 }
 
 # True when the server answering on 127.0.0.1:PORT is this folder's, not some other one.
 serves_port() {
-  [ "$("$client" --no-defaults --protocol=tcp -h127.0.0.1 -P"$1" -uroot -N -B \
-    -e 'SELECT @@datadir' 2>/dev/null)" = "$data/" ]
+  [ "$("$client" --no-defaults --connect-timeout=10 --protocol=tcp -h127.0.0.1 -P"$1" -uroot \
+    -N -B -e 'SELECT @@datadir' 2>/dev/null)" = "$data/" ]
 }
 
 # True when something listens on 127.0.0.1:PORT.
@@ -94,7 +99,7 @@ start_on() {
   record_process "$dir/mariadbd.pid" "$pid" "$mariadbd"
   # The limit only matters when the server hangs; a server that ends is noticed at once.
   local deadline=$((SECONDS + 180))
-  until "$admin" --no-defaults --socket="$data/sock" -uroot ping >/dev/null 2>&1; do
+  until server_answers; do
     if has_ended "$pid"; then
       wait "$pid" 2>/dev/null || true
       rm -f "$dir/mariadbd.pid"
