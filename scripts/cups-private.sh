@@ -12,17 +12,27 @@
 #
 # Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
 # submitted, <job>.title its title; the title file appears only once the data is complete.
+#
+# DIR must be missing, empty or made by this script: any other folder is refused untouched.
+# Everything the scheduler, its programs and the administration commands write stays in DIR,
+# temporary files included (DIR/spool/tmp and DIR/tmp).
 set -euo pipefail
+scripts=$(dirname "$0")
 # shellcheck source=scripts/process.sh
-. "$(dirname "$0")/process.sh"
+. "$scripts/process.sh"
+# shellcheck source=scripts/private-dir.sh
+. "$scripts/private-dir.sh"
 
 usage="usage: cups-private.sh start|stop DIR"
 cmd=${1:?$usage}
 dir=${2:?$usage}
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
-sock=$dir/cups.sock
-pidfile=$dir/cupsd.pid
+
+# Sets the folder's absolute path and the paths in it.
+resolve_dir() {
+  dir=$(cd "$dir" && pwd -P)
+  sock=$dir/cups.sock
+  pidfile=$dir/cupsd.pid
+}
 
 stop() {
   stop_by_pidfile "$pidfile"
@@ -37,6 +47,8 @@ fail() {
 }
 
 start() {
+  adopt_private_dir cups "$dir" || exit 1
+  resolve_dir
   if [ "$(id -u)" -ne 0 ]; then
     echo "cups-private: the scheduler and its capture backend need to run as root" >&2
     exit 1
@@ -46,17 +58,20 @@ start() {
     echo "cups-private: $sock is too long for a socket path; use a shorter build directory" >&2
     exit 1
   fi
-  local cupsd lpadmin sysbin
-  cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
-  lpadmin=$(command -v lpadmin || echo /usr/sbin/lpadmin)
-  [ -x "$cupsd" ] || { echo "cups-private: cupsd not found (package cups-daemon)" >&2; exit 1; }
-  [ -x "$lpadmin" ] || { echo "cups-private: lpadmin not found (package cups-client)" >&2; exit 1; }
+  local cupsd lpadmin lpstat cupsreject sysbin
+  cupsd=$(find_program cupsd cups-daemon) || exit 1
+  lpadmin=$(find_program lpadmin cups-client) || exit 1
+  lpstat=$(find_program lpstat cups-client) || exit 1
+  cupsreject=$(find_program cupsreject cups-client) || exit 1
   sysbin=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)
 
   stop
-  rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" "$dir/out"
+  rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" \
+    "$dir/out" "$dir/tmp"
   mkdir -p "$dir/conf" "$dir/spool/tmp" "$dir/state" "$dir/cache" "$dir/bin/backend" "$dir/log" \
-    "$dir/out"
+    "$dir/out" "$dir/tmp"
+  # The administration commands below write their temporary files here.
+  export TMPDIR=$dir/tmp
   # The scheduler refuses programs in folders that others may write to.
   chmod 755 "$dir" "$dir/bin" "$dir/bin/backend"
 
@@ -92,6 +107,9 @@ ServerBin $dir/bin
 ErrorLog $dir/log/error_log
 AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
+Printcap $dir/state/printcap
+ServerKeychain $dir/conf/ssl
+CreateSelfSignedCerts No
 FileDevice No
 EOF
 
@@ -126,17 +144,20 @@ EOF
     cupsd=$dir/bin/cupsd
   fi
 
+  # Started directly (setsid, not in a process group of its own, execs the scheduler in place), so
+  # that $! is the scheduler itself.
   setsid "$cupsd" -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
     </dev/null >"$dir/log/cupsd.out" 2>&1 &
-  echo $! >"$pidfile"
+  record_process "$pidfile" $! "$cupsd"
 
   export CUPS_SERVER=$sock
-  for _ in $(seq 100); do
-    [ -S "$sock" ] && lpstat -r >/dev/null 2>&1 && break
-    kill -0 "$(cat "$pidfile")" 2>/dev/null || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+  # The limit only matters when the scheduler hangs; one that ends is noticed at once.
+  local deadline=$((SECONDS + 120))
+  until [ -S "$sock" ] && "$lpstat" -r >/dev/null 2>&1; do
+    recorded_running "$pidfile" || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+    [ "$SECONDS" -lt "$deadline" ] || fail "cupsd did not answer on $sock within two minutes"
     sleep 0.1
   done
-  [ -S "$sock" ] || fail "cupsd did not open $sock"
 
   for queue in bar-58 Kassa-80 kitchen-80 Stop-80; do
     "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" ||
@@ -146,7 +167,7 @@ EOF
   "$lpadmin" -d kitchen-80 || fail "lpadmin could not set the default queue"
   "$lpadmin" -p Kassa-80 -o printer-resolution-default=300dpi ||
     fail "lpadmin could not set the resolution of Kassa-80"
-  cupsreject -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
+  "$cupsreject" -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
 
   echo "$sock" >"$dir/socket"
   echo "$sock"
@@ -154,7 +175,13 @@ EOF
 
 case "$cmd" in
   start) start ;;
-  stop) stop ;;
+  stop)
+    # Nothing can run in a missing or empty folder, and nothing there is removed.
+    is_unused_dir "$dir" && exit 0
+    check_private_dir cups "$dir" || exit 1
+    resolve_dir
+    stop
+    ;;
   *)
     echo "$usage" >&2
     exit 2

@@ -9,6 +9,8 @@
 #                                                writes panel.png, precheck.png and receipt.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/process.sh
+. "$root/scripts/process.sh"
 build=${1:-$root/build/release}
 out=${2:-$root/build/pictures}
 tick_ms=100
@@ -19,7 +21,7 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwdtopnm >/dev/null || need+=(netpbm)
 command -v pdftoppm >/dev/null || need+=(poppler-utils)
-command -v mariadbd >/dev/null || need+=(mariadb-server)
+find_program mariadbd mariadb-server >/dev/null 2>&1 || need+=(mariadb-server)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
     echo "pictures: these packages are missing and installing them needs root: ${need[*]}" >&2
@@ -38,7 +40,7 @@ cleanup() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
-  "$root/scripts/mariadb-private.sh" stop "$work/mariadb"
+  "$root/scripts/mariadb-private.sh" remove "$work/mariadb"
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds Talvex and runs every test twice: as built, and under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Installs what it needs first. The private database and CUPS servers
-# are started and stopped by ctest itself.
+# Checks every script with shellcheck, builds Talvex and runs every test twice: as built, and under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Installs what it needs first. The private
+# database and CUPS servers are started and stopped by ctest itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
+
+# From the repository root, where the scripts' `source=` directives point; -x follows them into
+# the sourced helpers.
+(cd "$root" && shellcheck -x scripts/*.sh)
 
 jobs=$(nproc)
 run_variant() {

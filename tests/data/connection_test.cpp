@@ -12,6 +12,7 @@
 #include "data/connect_failure.h"
 #include "data/database.h"
 #include "data/errors.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/database_fixture.h"
 #include "tests/support/private_server.h"
 
@@ -28,10 +29,11 @@ std::string failure_of(const std::function<void()>& action) {
 }
 
 TEST(ConnectFailure, RefusedConnectionNamesTheHostAndTheSocketError) {
+  const testing::ClosedPort closed;
   for (const char* host : {"localhost", "127.0.0.1"}) {
     ConnectionParams p;
     p.host = host;
-    p.port = testing::unused_port();
+    p.port = closed.port();
     Connection c(p);
     EXPECT_EQ(failure_of([&] { c.connect(); }),
               std::string("Cannot connect to server on host '") + host +

@@ -45,7 +45,8 @@ TEST_F(CupsTestPageTest, ChosenIndexPrintsTheTestPageOnThatQueue) {
   ASSERT_TRUE(job.has_value());
   EXPECT_EQ(job->title, "Тестовая печать...");
   // The page's text in drawing order, a line per drawn text.
-  const std::string text = "\n" + run_command("pdftotext -raw " + job->document + " - 2>/dev/null");
+  const std::string text =
+      "\n" + run_command("pdftotext -raw " + shell_quote(job->document) + " - 2>/dev/null");
   const std::vector<std::string> lines = {"ZEPHYRA",
                                           "KALVO BAR",
                                           "Счет № 12344",

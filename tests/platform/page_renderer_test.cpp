@@ -46,8 +46,8 @@ struct Picture {
 };
 
 Picture rasterise(const std::string& pdf, int dpi, const std::string& stem) {
-  testing::run_command("pdftoppm -gray -r " + std::to_string(dpi) + " -singlefile " + pdf + " " +
-                       stem);
+  testing::run_command("pdftoppm -gray -r " + std::to_string(dpi) + " -singlefile " +
+                       testing::shell_quote(pdf) + " " + testing::shell_quote(stem));
   std::ifstream in(stem + ".pgm", std::ios::binary);
   std::string magic;
   int maxval = 0;

@@ -1,15 +1,10 @@
 #include "tests/platform/printout.h"
 
-#include <stdlib.h>
-
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 
 #include <QGuiApplication>
 
@@ -42,13 +37,6 @@ std::string unescape_xml(std::string s) {
       s.replace(at, std::strlen(entity), plain);
   }
   return s;
-}
-
-std::string shell_quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
 }
 
 }  // namespace
@@ -104,18 +92,6 @@ void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>
 
 double roll_margin_pt() {
   return (80.0 / 25.4 * 72.0 - 576.0 / 203.0 * 72.0) / 2.0;
-}
-
-TemporaryFolder::TemporaryFolder() {
-  char pattern[] = "/tmp/talvex-test-XXXXXX";
-  if (mkdtemp(pattern) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace talvex::testing

@@ -8,6 +8,7 @@
 
 #include "platform/print_system.h"
 #include "tests/support/run_command.h"
+#include "tests/support/temporary_folder.h"
 
 namespace talvex::testing {
 
@@ -47,18 +48,5 @@ void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>
 
 // The left margin of an 80 mm roll whose 576 printable dots at 203 dpi are centred on it.
 double roll_margin_pt();
-
-// A folder of the test's own under /tmp, removed with everything in it at destruction.
-class TemporaryFolder {
- public:
-  TemporaryFolder();
-  ~TemporaryFolder();
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace talvex::testing

@@ -50,7 +50,8 @@ std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::str
         continue;
       fs::path document = e.path();
       document.replace_extension(".data");
-      const std::string text = run_command("pdftotext " + document.string() + " - 2>/dev/null");
+      const std::string text =
+          run_command("pdftotext " + shell_quote(document.string()) + " - 2>/dev/null");
       if (text.find(token) != std::string::npos)
         return CapturedJob{read_file(e.path()), document.string()};
     }
@@ -60,7 +61,10 @@ std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::str
 }
 
 void cups_admin(const std::string& command) {
-  run_command("PATH=\"$PATH:/usr/sbin:/sbin\" " + command + " 2>&1");
+  const std::size_t name_end = command.find(' ');
+  const std::string program = find_program(command.substr(0, name_end));
+  const std::string arguments = name_end == std::string::npos ? "" : command.substr(name_end);
+  run_command(shell_quote(program) + arguments + " 2>&1");
 }
 
 }  // namespace talvex::testing

@@ -19,7 +19,9 @@ struct CapturedJob {
 // within a minute.
 std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::string& token);
 
-// Runs a CUPS administration command (lpadmin, cupsreject...) against the private scheduler.
+// Runs a CUPS administration command (lpadmin, cupsreject...) against the private scheduler. The
+// command's first word is the program, found in PATH or else in /usr/sbin or /sbin; the rest are
+// its arguments, already quoted for the shell.
 void cups_admin(const std::string& command);
 
 }  // namespace talvex::testing

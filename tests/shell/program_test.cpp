@@ -11,7 +11,8 @@
 #include <regex>
 #include <string>
 
-#include "tests/support/private_server.h"
+#include "tests/support/closed_port.h"
+#include "tests/support/run_command.h"
 
 namespace talvex {
 namespace {
@@ -28,8 +29,8 @@ ProcessResult run_program(const std::string& args) {
   char pattern[] = "/tmp/talvex-stderr-XXXXXX";
   const int fd = mkstemp(pattern);
   close(fd);
-  const std::string command =
-      std::string("timeout -k 5 60 ") + TALVEX_PROGRAM + " " + args + " 2>" + pattern;
+  const std::string command = "timeout -k 5 60 " + testing::shell_quote(TALVEX_PROGRAM) + " " +
+                              args + " 2>" + testing::shell_quote(pattern);
   ProcessResult run;
   FILE* p = popen(command.c_str(), "r");
   char buf[512];
@@ -61,8 +62,9 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, StartWithoutTheServerReportsApplicationErrorAndExitsWithOne) {
-  const ProcessResult run = run_program("--port " + std::to_string(testing::unused_port()) +
-                                        " --printers '" + printers_.string() + "'");
+  const testing::ClosedPort closed;
+  const ProcessResult run = run_program("--port " + std::to_string(closed.port()) + " --printers " +
+                                        testing::shell_quote(printers_.string()));
   EXPECT_EQ(run.exit_code, 1);
   // Qt may say something of its own before.
   const std::regex text(

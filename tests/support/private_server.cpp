@@ -1,12 +1,7 @@
 #include "tests/support/private_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -17,22 +12,45 @@ namespace talvex::testing {
 namespace {
 
 std::string script() {
-  return source_path("scripts/mariadb-private.sh");
+  return shell_quote(source_path("scripts/mariadb-private.sh"));
+}
+
+// A new empty folder of the server's own; the script adopts it as its private folder.
+std::string make_server_folder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/talvex-server-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("mkdtemp failed for " + pattern);
+  return pattern;
+}
+
+unsigned port_of(const std::string& output) {
+  const unsigned long port = std::stoul(output);
+  if (port == 0 || port > 65535)
+    throw std::runtime_error("mariadb-private.sh printed no port: " + output);
+  return static_cast<unsigned>(port);
 }
 
 }  // namespace
 
-PrivateServer::PrivateServer() {
-  char pattern[] = "/tmp/talvex-server-XXXXXX";
-  if (mkdtemp(pattern) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
-  dir_ = pattern;
-  port_ = static_cast<unsigned>(std::stoul(run_command(script() + " start " + dir_)));
+PrivateServer::PrivateServer() : dir_(make_server_folder()) {
+  try {
+    port_ = port_of(run_command(script() + " start " + shell_quote(dir_)));
+  } catch (...) {
+    remove();
+    throw;
+  }
 }
 
 PrivateServer::~PrivateServer() {
+  remove();
+}
+
+void PrivateServer::remove() noexcept {
+  // The script stops the server and gives up the folder's port claim before it deletes the folder.
   try {
-    run_command(script() + " stop " + dir_);
+    run_command(script() + " remove " + shell_quote(dir_) + " 2>&1");
   } catch (...) {
   }
   std::error_code ignored;
@@ -40,11 +58,11 @@ PrivateServer::~PrivateServer() {
 }
 
 void PrivateServer::stop() {
-  run_command(script() + " stop " + dir_);
+  run_command(script() + " stop " + shell_quote(dir_));
 }
 
 void PrivateServer::start() {
-  run_command(script() + " start " + dir_ + " " + std::to_string(port_));
+  run_command(script() + " start " + shell_quote(dir_) + " " + std::to_string(port_));
 }
 
 data::ConnectionParams PrivateServer::params(const std::string& database) const {
@@ -53,19 +71,6 @@ data::ConnectionParams PrivateServer::params(const std::string& database) const 
   p.port = port_;
   p.database = database;
   return p;
-}
-
-unsigned unused_port() {
-  // Bind to port 0 to be given a free port, then release it; nothing listens there afterwards.
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
 }
 
 }  // namespace talvex::testing

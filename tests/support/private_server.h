@@ -7,7 +7,9 @@
 namespace talvex::testing {
 
 // A MariaDB server of the test's own, for tests that stop and start the server and must not
-// disturb the shared one. Started by the constructor, removed by the destructor.
+// disturb the shared one. Started by the constructor in a new folder, removed with the folder by
+// the destructor. Its folder claims the port for the object's whole life, so while the server is
+// stopped no other private server takes the port, and start() gets it back.
 class PrivateServer {
  public:
   PrivateServer();
@@ -22,11 +24,10 @@ class PrivateServer {
   data::ConnectionParams params(const std::string& database) const;
 
  private:
+  void remove() noexcept;
+
   std::string dir_;
   unsigned port_ = 0;
 };
-
-// A TCP port on 127.0.0.1 on which nothing listens.
-unsigned unused_port();
 
 }  // namespace talvex::testing
