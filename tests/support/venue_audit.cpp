@@ -89,23 +89,27 @@ std::vector<std::string> called_for(data::Connection& db, const std::vector<std:
 
 std::string VenueAudit::report() const {
   std::ostringstream out;
-  out << rows << " rows, " << printed_rows << " printed, " << documents << " documents, "
-      << missing << " missing, " << duplicates << " duplicates";
+  out << rows << " rows, " << printed_rows << " printed, " << documents << " documents, " << missing
+      << " missing, " << duplicates << " duplicates";
   for (const std::string& p : problems)
     out << "\n  " << p;
   return out.str();
 }
 
-VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>& documents) {
+VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>& documents,
+                       const std::set<std::string>& left_out) {
   VenueAudit audit;
-  const Rows setting = query(db, "select value from settings where name='control_printer' "
-                                 "order by id limit 1");
+  const Rows setting = query(db,
+                             "select value from settings where name='control_printer' "
+                             "order by id limit 1");
   const bool control = !setting.empty() && setting[0][0] == "1";
 
   // Per key: how often the printed rows call for it, and how often rows still waiting may have.
   std::map<std::string, int> required, allowed;
   for (const auto& row :
        query(db, "select id, type, ifnull(zakaz, ''), ifnull(podzakaz, ''), status from print")) {
+    if (left_out.count(row[0]) != 0)
+      continue;
     ++audit.rows;
     const bool printed = row[4] == "yes";
     audit.printed_rows += printed;

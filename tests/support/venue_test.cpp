@@ -25,6 +25,8 @@ void VenueTest::SetUp() {
   params_.database = database_;
   run_script(params_, "db/demo.sql");
   connection_ = std::make_unique<data::Connection>(params_);
+  for (const auto& row : connection_->query("select id from print where status='yes'").rows)
+    printed_before_.insert(row[0]);
 }
 
 void VenueTest::TearDown() {
@@ -47,7 +49,8 @@ std::vector<std::string> VenueTest::connection_arguments() const {
 
 RunningProgram& VenueTest::start(int tick_ms, const std::vector<std::string>& extra) {
   std::vector<std::string> args = connection_arguments();
-  args.insert(args.end(), {"--printers", printers().string(), "--tick-ms", std::to_string(tick_ms)});
+  args.insert(args.end(),
+              {"--printers", printers().string(), "--tick-ms", std::to_string(tick_ms)});
   args.insert(args.end(), extra.begin(), extra.end());
   program_ = std::make_unique<RunningProgram>(TALVEX_PROGRAM, args, folder_ / "talvex.log");
   EXPECT_TRUE(program_->started());
@@ -67,6 +70,13 @@ bool VenueTest::wait_for(const std::function<bool()>& done, std::chrono::seconds
 bool VenueTest::wait_for_empty_queue(std::chrono::seconds limit) {
   return wait_for([this] { return scalar("select count(*) from print where status='no'") == "0"; },
                   limit);
+}
+
+void VenueTest::mark_printed_beforehand(const std::string& where) {
+  for (const auto& row :
+       connection_->query(data::Sql::fixed("select id from print where " + where)).rows)
+    printed_before_.insert(row[0]);
+  sql("UPDATE print SET status='yes' WHERE " + where);
 }
 
 void VenueTest::sql(const std::string& statement) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,18 +51,25 @@ class VenueTest : public ::testing::Test {
   // Waits until no row of `print` waits.
   bool wait_for_empty_queue(std::chrono::seconds limit = std::chrono::seconds(90));
 
+  // Marks the rows `where` selects printed, as if an earlier run had printed them: the audit
+  // leaves them out.
+  void mark_printed_beforehand(const std::string& where);
+
   void sql(const std::string& statement);
   std::string scalar(const std::string& query);
 
   std::filesystem::path printers() const { return folder_ / "printers"; }
   std::vector<PrintedDocument> documents() const { return printed_documents(printers()); }
-  VenueAudit audit() { return audit_venue(*connection_, documents()); }
+  // The audit of the rows the program found waiting or that the test queued.
+  VenueAudit audit() { return audit_venue(*connection_, documents(), printed_before_); }
 
   std::filesystem::path folder_;
   std::string database_;
   data::ConnectionParams params_;
   std::unique_ptr<data::Connection> connection_;
   std::unique_ptr<RunningProgram> program_;
+  // The rows the demo marks printed before the program ever ran.
+  std::set<std::string> printed_before_;
 };
 
 }  // namespace talvex::testing
