@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,29 @@ std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::str
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   } while (std::chrono::steady_clock::now() < deadline);
   return std::nullopt;
+}
+
+std::vector<CapturedText> captured_jobs(const std::string& queue, const std::string& token) {
+  std::vector<std::pair<long, fs::path>> titles;
+  for (const fs::directory_entry& e : fs::directory_iterator(cups_folder() / "out" / queue)) {
+    const std::string name = e.path().filename().string();
+    if (e.path().extension() == ".title" && name.front() != '.')
+      titles.emplace_back(std::stol(name), e.path());
+  }
+  std::sort(titles.begin(), titles.end());
+  std::vector<CapturedText> out;
+  for (const auto& [number, title] : titles) {
+    const std::string document = fs::path(title).replace_extension(".data").string();
+    std::string text;
+    try {
+      text = run_command("pdftotext -layout " + shell_quote(document) + " - 2>/dev/null");
+    } catch (const std::runtime_error&) {
+      continue;  // not a PDF
+    }
+    if (text.find(token) != std::string::npos)
+      out.push_back({CapturedJob{read_file(title), document}, text});
+  }
+  return out;
 }
 
 void cups_admin(const std::string& command) {

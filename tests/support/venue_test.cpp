@@ -52,6 +52,16 @@ RunningProgram& VenueTest::start(int tick_ms, const std::vector<std::string>& ex
   args.insert(args.end(),
               {"--printers", printers().string(), "--tick-ms", std::to_string(tick_ms)});
   args.insert(args.end(), extra.begin(), extra.end());
+  return run_program(args);
+}
+
+RunningProgram& VenueTest::start_on_system_printers(int tick_ms) {
+  std::vector<std::string> args = connection_arguments();
+  args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
+  return run_program(args);
+}
+
+RunningProgram& VenueTest::run_program(const std::vector<std::string>& args) {
   program_ = std::make_unique<RunningProgram>(TALVEX_PROGRAM, args, folder_ / "talvex.log");
   EXPECT_TRUE(program_->started());
   return *program_;

@@ -41,6 +41,9 @@ class VenueTest : public ::testing::Test {
   // Runs the program on the test's database and printers with `tick_ms` ticks and `extra`
   // arguments. Fails the test when it cannot be started.
   RunningProgram& start(int tick_ms = 20, const std::vector<std::string>& extra = {});
+  // The same on the system's printers (CUPS_SERVER says which scheduler) instead of the directory
+  // printers.
+  RunningProgram& start_on_system_printers(int tick_ms = 20);
   // The program's connection options for the test's database.
   std::vector<std::string> connection_arguments() const;
 
@@ -68,6 +71,8 @@ class VenueTest : public ::testing::Test {
   data::ConnectionParams params_;
   std::unique_ptr<data::Connection> connection_;
   std::unique_ptr<RunningProgram> program_;
+  RunningProgram& run_program(const std::vector<std::string>& args);
+
   // The rows the demo marks printed before the program ever ran.
   std::set<std::string> printed_before_;
 };

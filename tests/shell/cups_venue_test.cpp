@@ -1,0 +1,90 @@
+// The talvex program on the computer's own printers: the real binary against the private MariaDB
+// server with the demo venue, printing through the private CUPS scheduler.
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/platform/private_cups.h"
+#include "tests/support/venue_test.h"
+
+namespace talvex::testing {
+namespace {
+
+// A captured job as a printed document: its title, and its lines as the PDF reads back.
+PrintedDocument as_document(const CapturedText& captured) {
+  PrintedDocument d;
+  d.record = captured.job.document;
+  d.title = captured.job.title;
+  std::istringstream lines(captured.text);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first != std::string::npos)
+      d.texts.push_back({0, 0, 0, line.substr(first, line.find_last_not_of(' ') - first + 1)});
+  }
+  return d;
+}
+
+class CupsVenueTest : public VenueTest {};
+
+TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
+  use_private_cups();
+  // The private scheduler's queues in its order: bar-58, Kassa-80, kitchen-80 and Stop-80, which
+  // refuses every job. CONTROL shares the cash desk's queue.
+  sql("UPDATE printers SET port = CASE name WHEN 'BAR' THEN 0 WHEN 'KASSA' THEN 1 "
+      "WHEN 'KITCHEN' THEN 2 WHEN 'CONTROL' THEN 1 END");
+  // Other tests print on the same queues; this run's documents carry a name of their own.
+  // (The scheduler's captures are emptied at each start, so the process id is enough.)
+  const std::string venue = "Venue" + std::to_string(getpid());
+  sql("UPDATE settings SET value='" + venue + "' WHERE name='oragnization'");
+  // Sub-order 1 of order 3, the pre-check of order 1 and the receipt of order 3.
+  mark_printed_beforehand("id NOT IN (3, 8, 9)");
+
+  start_on_system_printers();
+  ASSERT_TRUE(wait_for_empty_queue());
+
+  struct Expected {
+    const char* title;
+    std::vector<std::string> lines;
+  };
+  const char* ticket = "Заказ";
+  const char* bill = "Предчек не cвернутый";
+  const std::map<std::string, std::vector<Expected>> expected = {
+      {"bar-58", {{ticket, {"Заказ № 3", "Принтер BAR", "Американо"}}}},
+      {"kitchen-80", {{ticket, {"Заказ № 3", "Принтер KITCHEN", "Медовик"}}}},
+      {"Kassa-80",
+       {{ticket, {"Заказ № 3", "Принтер CONTROL", "Американо", "Медовик"}},
+        {bill, {"Счет на оплату № 1", "Принтер KASSA", "Итог: 24453 тг."}},
+        {bill, {"Счет на оплату № 1", "Принтер KASSA", "Итог: 24453 тг."}},
+        {bill, {"Чек № 3", "Принтер KASSA", "Итог: 5600 тг.", "Kaspi QR: 5600 тг."}},
+        {bill, {"Чек № 3", "Принтер CONTROL", "Итог: 5600 тг.", "Kaspi QR: 5600 тг."}}}},
+  };
+  std::vector<PrintedDocument> printed;
+  for (const auto& [queue, documents] : expected) {
+    SCOPED_TRACE(queue);
+    std::vector<CapturedText> captured;
+    // A job is captured a moment after the scheduler accepted it.
+    ASSERT_TRUE(wait_for([&] {
+      captured = captured_jobs(queue, venue);
+      return captured.size() >= documents.size();
+    }));
+    ASSERT_EQ(captured.size(), documents.size());
+    for (std::size_t k = 0; k < documents.size(); ++k) {
+      EXPECT_EQ(captured[k].job.title, documents[k].title);
+      for (const std::string& line : documents[k].lines)
+        EXPECT_NE(captured[k].text.find(line), std::string::npos) << line << "\n"
+                                                                  << captured[k].text;
+      printed.push_back(as_document(captured[k]));
+    }
+  }
+  const VenueAudit audit = audit_venue(*connection_, printed, printed_before_);
+  EXPECT_TRUE(audit.clean()) << audit.report();
+}
+
+}  // namespace
+}  // namespace talvex::testing
