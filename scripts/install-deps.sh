@@ -29,5 +29,14 @@ if [ ! -e "$policy" ]; then
   chmod 755 "$policy"
   trap 'rm -f "$policy"' EXIT
 fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# apt's progress means little to a person waiting for the service; it goes to a log, shown when
+# something fails.
+log=$(mktemp "${TMPDIR:-/tmp}/talvex-install.XXXXXX")
+echo "Installing ${#missing[@]} packages that Talvex needs (only the first time; a few minutes)..."
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+  >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "install-deps: apt-get failed; its output is above." >&2
+  exit 1
+fi
+rm -f "$log"
