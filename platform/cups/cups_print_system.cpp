@@ -4,19 +4,36 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
+#include "platform/escpos/escpos_raster.h"
 #include "platform/qt/page_renderer.h"
 
 namespace talvex::platform {
 namespace {
 
 constexpr int kDefaultDpi = 203;
-constexpr double kRollWidthMm = 80.0;
-// An 80 mm roll prints 576 dots at 203 dpi; other resolutions print the same width.
-constexpr int kPrintableDotsAt203 = 576;
+
+// The rolls a queue can say it holds: the paper's width and the dots a printer prints across it
+// at 203 dpi (other resolutions print the same width).
+struct RollSize {
+  std::string_view option;  // the value of talvex-roll
+  double width_mm;
+  int dots_at_203;
+};
+constexpr RollSize kRolls[] = {{"80", 80.0, 576}, {"58", 58.0, 384}};
+
+// Queue options of our own, set with `lpadmin -p QUEUE -o talvex-...-default=VALUE`; CUPS hands
+// them to clients without the -default suffix.
+constexpr const char* kFormatOption = "talvex-format";
+constexpr const char* kRollOption = "talvex-roll";
+// What CUPS calls a queue without a driver, which passes every job to the device as it comes.
+constexpr std::string_view kRawMakeAndModel = "Local Raw Printer";
 
 struct Dests {
   int count = 0;
@@ -68,6 +85,61 @@ int vertical_dpi(cups_dest_t* dest) {
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+enum class Format { Pdf, Escpos };
+
+// How a queue wants its pages: ESC/POS raster for a queue without a driver (a receipt printer set
+// up raw), PDF for one with a driver, unless talvex-format says otherwise; on the roll talvex-roll
+// names, 80 mm when it names none. A value we do not know fails the page rather than printing it
+// in a form the printer may not take.
+struct QueueSetup {
+  Format format = Format::Pdf;
+  RollSize roll = kRolls[0];
+};
+
+QueueSetup queue_setup(const cups_dest_t& dest) {
+  QueueSetup setup;
+  const char* format = cupsGetOption(kFormatOption, dest.num_options, dest.options);
+  if (format == nullptr) {
+    const char* model = cupsGetOption("printer-make-and-model", dest.num_options, dest.options);
+    setup.format = model != nullptr && model == kRawMakeAndModel ? Format::Escpos : Format::Pdf;
+  } else if (std::strcmp(format, "escpos") == 0) {
+    setup.format = Format::Escpos;
+  } else if (std::strcmp(format, "pdf") != 0) {
+    throw PrinterError(std::string("Queue ") + dest.name + ": " + kFormatOption + " is '" + format +
+                       "', not escpos or pdf");
+  }
+  if (const char* roll = cupsGetOption(kRollOption, dest.num_options, dest.options)) {
+    const auto known = std::find_if(std::begin(kRolls), std::end(kRolls),
+                                    [&](const RollSize& r) { return r.option == roll; });
+    if (known == std::end(kRolls))
+      throw PrinterError(std::string("Queue ") + dest.name + ": " + kRollOption + " is '" + roll +
+                         "', not 80 or 58");
+    setup.roll = *known;
+  }
+  return setup;
+}
+
+// The queue's options as job options, without our own, which mean nothing to CUPS.
+class JobOptions {
+ public:
+  explicit JobOptions(const cups_dest_t& dest) {
+    for (int i = 0; i < dest.num_options; ++i) {
+      const cups_option_t& o = dest.options[i];
+      if (std::strncmp(o.name, "talvex-", 7) != 0)
+        count_ = cupsAddOption(o.name, o.value, count_, &options_);
+    }
+  }
+  ~JobOptions() { cupsFreeOptions(count_, options_); }
+  JobOptions(const JobOptions&) = delete;
+  JobOptions& operator=(const JobOptions&) = delete;
+  int count() const { return count_; }
+  cups_option_t* options() const { return options_; }
+
+ private:
+  int count_ = 0;
+  cups_option_t* options_ = nullptr;
+};
+
 // A file that is removed when it goes out of scope.
 class TemporaryPdf {
  public:
@@ -87,6 +159,35 @@ class TemporaryPdf {
  private:
   std::string path_;
 };
+
+// Submits `bytes` to the queue as one raw document, which CUPS hands to the device untouched. A
+// job that fails half way is cancelled, so nothing of it prints.
+void submit_raw(const char* queue, const std::string& title, const std::string& bytes,
+                const JobOptions& options) {
+  const int job =
+      cupsCreateJob(CUPS_HTTP_DEFAULT, queue, title.c_str(), options.count(), options.options());
+  if (job == 0)
+    throw PrinterError(cupsLastErrorString());
+  std::string failure;
+  const auto failed = [&] {
+    if (failure.empty())
+      failure = cupsLastErrorString();
+  };
+  if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue, job, title.c_str(), CUPS_FORMAT_RAW, 1) !=
+      HTTP_STATUS_CONTINUE) {
+    failed();
+  } else {
+    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
+      failed();
+    // Finishing reads the scheduler's answer, after a failed write too.
+    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue) > IPP_STATUS_OK_CONFLICTING)
+      failed();
+  }
+  if (failure.empty())
+    return;
+  cupsCancelJob2(CUPS_HTTP_DEFAULT, queue, job, 0);
+  throw PrinterError(failure);
+}
 
 }  // namespace
 
@@ -116,15 +217,20 @@ void CupsPrintSystem::print(int index, const PrintedPage& page) {
   const DestPtr dest = named_dest(queue);
   if (!dest)
     throw PrinterError(cupsLastErrorString());
+  const QueueSetup setup = queue_setup(*dest);
   const int dpi = vertical_dpi(dest.get());
+  const int dots = static_cast<int>(std::lround(setup.roll.dots_at_203 * dpi / 203.0));
+  const JobOptions options(*dest);
 
+  if (setup.format == Format::Escpos) {
+    submit_raw(dest->name, page.title, escpos::encode_receipt(qt::render_mono(page, dpi, dots)),
+               options);
+    return;
+  }
   TemporaryPdf pdf;
-  qt::write_pdf(
-      page,
-      qt::Roll{dpi, kRollWidthMm, static_cast<int>(std::lround(kPrintableDotsAt203 * dpi / 203.0))},
-      pdf.path());
+  qt::write_pdf(page, qt::Roll{dpi, setup.roll.width_mm, dots}, pdf.path());
   if (cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.path().c_str(), page.title.c_str(),
-                     dest->num_options, dest->options) == 0)
+                     options.count(), options.options()) == 0)
     throw PrinterError(cupsLastErrorString());
 }
 
