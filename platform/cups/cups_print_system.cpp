@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string_view>
 
@@ -53,12 +54,20 @@ struct DestInfoDeleter {
   void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
 };
 
+struct IppDeleter {
+  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+
 // The queue's full name: an instance is written queue/instance.
 std::string full_name(const cups_dest_t& dest) {
   std::string name = dest.name;
   if (dest.instance != nullptr)
     name += std::string("/") + dest.instance;
   return name;
+}
+
+std::string queue_of(const std::string& full) {
+  return full.substr(0, full.find('/'));
 }
 
 DestPtr named_dest(const std::string& full) {
@@ -189,6 +198,66 @@ void submit_raw(const char* queue, const std::string& title, const std::string& 
   throw PrinterError(failure);
 }
 
+PrinterActivity activity_of(int state) {
+  switch (state) {
+    case IPP_PSTATE_IDLE:
+      return PrinterActivity::Idle;
+    case IPP_PSTATE_PROCESSING:
+      return PrinterActivity::Printing;
+    case IPP_PSTATE_STOPPED:
+      return PrinterActivity::Stopped;
+    default:
+      return PrinterActivity::Unknown;
+  }
+}
+
+// Every queue's state from one CUPS-Get-Printers request, by queue name.
+std::map<std::string, PrinterState> queue_states() {
+  static const char* const kAttributes[] = {"printer-name", "printer-state",
+                                            "printer-state-reasons", "printer-state-message"};
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+  const std::unique_ptr<ipp_t, IppDeleter> response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  std::map<std::string, PrinterState> states;
+  if (!response)
+    return states;
+
+  // The response holds a group of attributes per queue; a separator starts the next group.
+  std::string name;
+  PrinterState state;
+  const auto keep = [&] {
+    if (!name.empty())
+      states[name] = std::move(state);
+    name.clear();
+    state = PrinterState{};
+  };
+  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a != nullptr;
+       a = ippNextAttribute(response.get())) {
+    if (ippGetGroupTag(a) != IPP_TAG_PRINTER || ippGetName(a) == nullptr) {
+      keep();
+      continue;
+    }
+    const std::string_view attribute = ippGetName(a);
+    if (attribute == "printer-name") {
+      name = ippGetString(a, 0, nullptr);
+    } else if (attribute == "printer-state") {
+      state.activity = activity_of(ippGetInteger(a, 0));
+    } else if (attribute == "printer-state-reasons") {
+      for (int i = 0; i < ippGetCount(a); ++i) {
+        const char* reason = ippGetString(a, i, nullptr);
+        if (reason != nullptr && std::strcmp(reason, "none") != 0)
+          state.reasons.emplace_back(reason);
+      }
+    } else if (attribute == "printer-state-message") {
+      const char* message = ippGetString(a, 0, nullptr);
+      state.message = message != nullptr ? message : "";
+    }
+  }
+  keep();
+  return states;
+}
+
 }  // namespace
 
 std::vector<std::string> CupsPrintSystem::list_names() {
@@ -232,6 +301,34 @@ void CupsPrintSystem::print(int index, const PrintedPage& page) {
   if (cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.path().c_str(), page.title.c_str(),
                      options.count(), options.options()) == 0)
     throw PrinterError(cupsLastErrorString());
+}
+
+std::vector<PrinterState> CupsPrintSystem::printer_states() {
+  const std::vector<std::string>& names = listed_names();
+  std::map<std::string, PrinterState> by_queue = queue_states();
+  if (by_queue.empty())
+    return {};
+
+  cups_job_t* jobs = nullptr;
+  const int job_count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ACTIVE);
+  for (int i = 0; i < job_count; ++i) {
+    const auto state = by_queue.find(jobs[i].dest);
+    if (state != by_queue.end())
+      state->second.jobs.push_back({jobs[i].id, jobs[i].title != nullptr ? jobs[i].title : ""});
+  }
+  cupsFreeJobs(job_count, jobs);
+
+  std::vector<PrinterState> states;
+  for (const std::string& full : names) {
+    const auto state = by_queue.find(queue_of(full));
+    states.push_back(state != by_queue.end() ? state->second : PrinterState{});
+  }
+  // Job numbers grow with each job CUPS accepts: the lowest is the oldest.
+  for (PrinterState& s : states) {
+    std::sort(s.jobs.begin(), s.jobs.end(),
+              [](const UnfinishedJob& a, const UnfinishedJob& b) { return a.id < b.id; });
+  }
+  return states;
 }
 
 }  // namespace talvex::platform

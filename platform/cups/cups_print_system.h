@@ -24,6 +24,10 @@ class CupsPrintSystem final : public NamedPrintSystem {
  public:
   bool can_open(int index) override;
   void print(int index, const PrintedPage& page) override;
+  // From one CUPS-Get-Printers and one Get-Jobs request: each queue's printer-state,
+  // printer-state-reasons and printer-state-message, and its jobs not yet completed, cancelled or
+  // aborted (an instance has its queue's). Empty when the scheduler does not answer.
+  std::vector<PrinterState> printer_states() override;
 
  private:
   std::vector<std::string> list_names() override;

@@ -8,24 +8,22 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/cups/cups_print_system.h"
-#include "platform/escpos/escpos_raster.h"
 #include "platform/printer.h"
-#include "platform/qt/page_renderer.h"
 #include "tests/platform/printout.h"
 #include "tests/platform/private_cups.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/raw_printer_port.h"
-#include "tests/support/receipt_stream.h"
 
 namespace talvex::platform {
 namespace {
 
 using testing::RawPrinterPort;
-using testing::ReceiptStream;
 using testing::TemporaryQueue;
 
 constexpr std::chrono::minutes kDeliveryLimit{1};
@@ -72,22 +70,6 @@ class ThermalPrintersTest : public ::testing::Test {
   CupsPrintSystem system_;
 };
 
-// What a raw queue's printer receives: the initialisation, bands that read back to exactly the
-// image the renderer draws for the page on the roll, and the feed and cut.
-void expect_receipt_of(const std::string& bytes, const PrintedPage& page, int dots) {
-  const ReceiptStream stream = testing::read_receipt(bytes);
-  EXPECT_TRUE(stream.initialised);
-  EXPECT_TRUE(stream.cut);
-  ASSERT_FALSE(stream.band_rows.empty());
-  for (std::size_t i = 0; i < stream.band_rows.size(); ++i) {
-    EXPECT_LE(stream.band_rows[i], escpos::kBandRows);
-    EXPECT_EQ(stream.band_strides[i], dots / 8);
-  }
-  const MonoImage drawn = qt::render_mono(page, 203, dots);
-  ASSERT_EQ(stream.image.height, drawn.height);
-  EXPECT_TRUE(stream.image.bits == drawn.bits) << "the bands differ from the rendered page";
-}
-
 TEST_F(ThermalPrintersTest, ARawQueueGetsTheRenderedPageAsEscposRaster) {
   RawPrinterPort device;
   const TemporaryQueue queue("thermal-80", raw_queue(device.port()));
@@ -96,7 +78,7 @@ TEST_F(ThermalPrintersTest, ARawQueueGetsTheRenderedPageAsEscposRaster) {
 
   const std::optional<std::string> bytes = device.receive(kDeliveryLimit);
   ASSERT_TRUE(bytes.has_value()) << "nothing reached the printer's port";
-  expect_receipt_of(*bytes, page, 576);
+  testing::expect_receipt_of(*bytes, page, 576);
 }
 
 TEST_F(ThermalPrintersTest, A58mmRollGivesBands48BytesWide) {
@@ -107,7 +89,7 @@ TEST_F(ThermalPrintersTest, A58mmRollGivesBands48BytesWide) {
 
   const std::optional<std::string> bytes = device.receive(kDeliveryLimit);
   ASSERT_TRUE(bytes.has_value()) << "nothing reached the printer's port";
-  expect_receipt_of(*bytes, page, 384);
+  testing::expect_receipt_of(*bytes, page, 384);
 }
 
 TEST_F(ThermalPrintersTest, TheQueueOptionPrintsAPdfOnARawQueue) {
@@ -133,19 +115,29 @@ TEST_F(ThermalPrintersTest, TheQueueOptionPrintsEscposOnAQueueWithADriver) {
   const TemporaryQueue queue(name, "-v capture:/" + name + " -P " +
                                        testing::shell_quote(testing::capture_driver(203)) +
                                        " -o talvex-format-default=escpos");
-  const PrintedPage page = ticket(token());
-  print_on(queue.name(), page);
-
-  // The capture backend keeps the job as CUPS hands it to the device.
+  // The capture backend keeps each job as CUPS hands it to the device; jobs of an earlier run on
+  // a queue of the same name may be there already.
   namespace fs = std::filesystem;
   const fs::path folder = testing::capture_folder(name);
-  const auto deadline = std::chrono::steady_clock::now() + kDeliveryLimit;
-  std::optional<fs::path> document;
-  while (!document && std::chrono::steady_clock::now() < deadline) {
+  const auto jobs_there = [&] {
+    std::set<fs::path> titles;
     std::error_code missing;
     for (const fs::directory_entry& e : fs::directory_iterator(folder, missing)) {
       if (e.path().extension() == ".title" && e.path().filename().string().front() != '.')
-        document = fs::path(e.path()).replace_extension(".data");
+        titles.insert(e.path());
+    }
+    return titles;
+  };
+  const std::set<fs::path> before = jobs_there();
+  const PrintedPage page = ticket(token());
+  print_on(queue.name(), page);
+
+  const auto deadline = std::chrono::steady_clock::now() + kDeliveryLimit;
+  std::optional<fs::path> document;
+  while (!document && std::chrono::steady_clock::now() < deadline) {
+    for (const fs::path& title : jobs_there()) {
+      if (before.count(title) == 0)
+        document = fs::path(title).replace_extension(".data");
     }
     if (!document)
       usleep(100000);
@@ -154,7 +146,7 @@ TEST_F(ThermalPrintersTest, TheQueueOptionPrintsEscposOnAQueueWithADriver) {
   std::ifstream in(*document, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
-  expect_receipt_of(bytes.str(), page, 576);
+  testing::expect_receipt_of(bytes.str(), page, 576);
 }
 
 TEST_F(ThermalPrintersTest, AFormatOptionWeDoNotKnowFailsThePage) {
@@ -167,6 +159,37 @@ TEST_F(ThermalPrintersTest, AFormatOptionWeDoNotKnowFailsThePage) {
   } catch (const PrinterError& e) {
     EXPECT_EQ(std::string(e.what()),
               "Queue thermal-zpl: talvex-format is 'zpl', not escpos or pdf");
+  }
+}
+
+TEST_F(ThermalPrintersTest, StatesGiveEachQueuesStateReasonsAndJobsOldestFirst) {
+  testing::ClosedPort nowhere;
+  const TemporaryQueue queue("thermal-held", raw_queue(nowhere.port()));
+  testing::cups_admin("cupsdisable thermal-held");
+  PrintedPage page = ticket(token());
+  for (const char* title : {"Первый", "Второй"}) {
+    page.title = title;
+    print_on(queue.name(), page);
+  }
+
+  const std::vector<std::string> names = system_.installed_printers();
+  const std::vector<PrinterState> states = system_.printer_states();
+  ASSERT_EQ(states.size(), names.size());
+  const std::size_t at =
+      static_cast<std::size_t>(std::find(names.begin(), names.end(), queue.name()) - names.begin());
+  ASSERT_LT(at, names.size());
+  EXPECT_EQ(states[at].activity, PrinterActivity::Stopped);
+  EXPECT_EQ(states[at].reasons, std::vector<std::string>{"paused"});
+  ASSERT_EQ(states[at].jobs.size(), 2u);
+  EXPECT_EQ(states[at].jobs[0].title, "Первый");
+  EXPECT_EQ(states[at].jobs[1].title, "Второй");
+  EXPECT_LT(states[at].jobs[0].id, states[at].jobs[1].id);
+  // The harness's queues are known too; none of them is stopped.
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i != at) {
+      EXPECT_NE(states[i].activity, PrinterActivity::Unknown) << names[i];
+      EXPECT_NE(states[i].activity, PrinterActivity::Stopped) << names[i];
+    }
   }
 }
 
