@@ -147,6 +147,11 @@ TEST_F(ThermalPrintersTest, TheQueueOptionPrintsEscposOnAQueueWithADriver) {
   std::stringstream bytes;
   bytes << in.rdbuf();
   testing::expect_receipt_of(bytes.str(), page, 576);
+  // Under the document's title, as every job.
+  std::ifstream title_file(fs::path(*document).replace_extension(".title"));
+  std::stringstream title;
+  title << title_file.rdbuf();
+  EXPECT_EQ(title.str(), "Заказ");
 }
 
 TEST_F(ThermalPrintersTest, AFormatOptionWeDoNotKnowFailsThePage) {
