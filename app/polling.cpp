@@ -49,16 +49,21 @@ void PrintService::data_check_tick() {
 }
 
 void PrintService::queue_check_tick() {
-  guarded([this] {
+  bool checked = false;
+  guarded([this, &checked] {
     ++queue_ticks_;
     queue_countdown = queue_countdown - 1;
     services_.panel.set_label(platform::PanelLabel::QueueCheck,
                               "До проверки печати: " + std::to_string(queue_countdown) + " c.");
     if (queue_countdown != 0)
       return;
+    checked = true;
     if (reload_queue_countdown())
       check_queue();
   });
+  // A step of its own, so that the printers are looked at even when the database fails.
+  if (checked)
+    guarded([this] { check_printers(); });
 }
 
 bool PrintService::reload_queue_countdown() {
@@ -107,8 +112,8 @@ void PrintService::check_queue() {
   }
 
   job_id = db.queue.text("id");
-  services_.panel.set_label(platform::PanelLabel::QueueState,
-                            queue_state_text(!db.queue.text("status").empty(), passed_over));
+  queue_state_ = queue_state_text(!db.queue.text("status").empty(), passed_over);
+  show_queue_state();
   if (!chosen || db.queue.text("id").empty())
     return;
 

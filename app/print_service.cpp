@@ -6,7 +6,9 @@ namespace talvex::app {
 
 PrintService::PrintService(const data::ConnectionParams& params, Services services,
                            std::unique_ptr<Jobs> jobs)
-    : db(params), services_(std::move(services)), jobs_(std::move(jobs)) {}
+    : db(params), services_(std::move(services)), jobs_(std::move(jobs)) {
+  db.printers.set_open_observer([this](const data::QuerySlot& s) { remember_printer_rows(s); });
+}
 
 void PrintService::open_database() {
   db.open_slots();

@@ -5,8 +5,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/jobs.h"
 #include "app/test_page.h"
@@ -67,6 +71,13 @@ class PrintService {
   void podzakaz();
   void predcheck();
   void zakaz_close();
+  // Reads the printers' states, unless they were read less than five seconds ago (by the clock),
+  // and shows them: what has kept a printer that a `printers` row names from printing for five
+  // seconds and the jobs left unfinished for a minute on the queue line, a change of the former in
+  // the error box, and each printer's state in the printer list once it has been shown. Sends no
+  // statement: the roles are those of the `printers` rows the service has read.
+  void check_printers();
+  void refresh_printer_states();
 
   data::Database db;
 
@@ -88,6 +99,10 @@ class PrintService {
   void run_job(void (Jobs::*job)(tickets::JobContext&));
   // Prints the test page on the selected printer, naming the current `printers` row.
   void print_test_page(TestPageSizes sizes);
+  // Keeps the role and port of every row the `printers` slot reads.
+  void remember_printer_rows(const data::QuerySlot& printers);
+  // The queue line: the queue's state, then what the printers' states add to it.
+  void show_queue_state();
 
   Services services_;
   std::unique_ptr<Jobs> jobs_;
@@ -98,6 +113,20 @@ class PrintService {
   std::map<std::string, std::int64_t> held_until_;
   // What each unfinished job has printed, so that its retry does not print it again.
   std::map<std::string, tickets::JobProgress> progress_;
+
+  // The printers' states: each role's port as last read, when the states were read, since when
+  // each printer has had its trouble (the words for it) and each unfinished job has been seen, the
+  // two parts of the queue line, the printer troubles at the last reading, and the printer list's
+  // lines once the list has been shown.
+  std::map<std::string, std::string> printer_ports_;
+  std::optional<std::int64_t> states_read_ms_;
+  std::map<std::size_t, std::pair<std::string, std::int64_t>> trouble_since_ms_;
+  std::map<int, std::int64_t> job_seen_ms_;
+  std::string queue_state_;
+  std::string printer_notes_;
+  std::set<std::string> told_troubles_;
+  bool printer_list_shown_ = false;
+  std::optional<std::vector<std::string>> printer_list_;
 };
 
 }  // namespace talvex::app

@@ -23,11 +23,10 @@ void PrintService::fill_port_chooser() {
 
 void PrintService::show_printer_list() {
   guarded([this] {
-    services_.panel.clear_printer_list();
-    const std::vector<std::string>& names = services_.printer.printers();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      services_.panel.add_printer_line(std::to_string(i) + " " + names[i]);
-    }
+    // Filled anew with each printer's state; from now on each reading of the states updates it.
+    printer_list_shown_ = true;
+    printer_list_.reset();
+    refresh_printer_states();
   });
 }
 

@@ -38,6 +38,8 @@ void QuerySlot::open() {
   result_ = std::move(result);
   current_ = 0;
   active_ = true;
+  if (observer_)
+    observer_(*this);
 }
 
 std::string QuerySlot::text(std::string_view column) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,12 @@ class QuerySlot {
   std::size_t row_count() const { return active_ ? result_.rows.size() : 0; }
   const std::string& text(std::size_t row, std::string_view column) const;
 
+  // Called with the slot each time it opens with a result, before its caller sees the rows, so that
+  // what was read can be remembered without reading it again. The observer must not throw.
+  void set_open_observer(std::function<void(const QuerySlot&)> observer) {
+    observer_ = std::move(observer);
+  }
+
  private:
   std::string name_;
   Connection& connection_;
@@ -57,6 +64,7 @@ class QuerySlot {
   ResultTable result_;
   std::size_t current_ = 0;
   bool active_ = false;
+  std::function<void(const QuerySlot&)> observer_;
 };
 
 }  // namespace talvex::data

@@ -42,6 +42,12 @@ class NamedPrintSystem : public PrintSystem {
       installed_printers();
     return index >= 0 && index < static_cast<int>(names_.size());
   }
+  // The names installed_printers() gave last, listing them first if it has not been asked.
+  const std::vector<std::string>& listed_names() {
+    if (!listed_)
+      installed_printers();
+    return names_;
+  }
   const std::string& name(int index) {
     if (!has_index(index))
       throw PrinterError("Printer index out of range");

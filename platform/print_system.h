@@ -30,6 +30,27 @@ struct PrintedPage {
   std::vector<DrawnText> texts;  // in drawing order
 };
 
+// What a printer is doing, as far as its platform can tell.
+enum class PrinterActivity { Unknown, Idle, Printing, Stopped };
+
+// A job that a printer's platform accepted and has not finished.
+struct UnfinishedJob {
+  int id = 0;  // the platform's job number, unique among its jobs
+  std::string title;
+
+  friend bool operator==(const UnfinishedJob&, const UnfinishedJob&) = default;
+};
+
+// A printer's state: what it does; why, as IPP printer-state-reasons keywords ("media-empty-error",
+// "offline-report", "paused"; "none" is left out); the platform's own words on it, in the language
+// the platform chose (may be empty); and its unfinished jobs, oldest first.
+struct PrinterState {
+  PrinterActivity activity = PrinterActivity::Unknown;
+  std::vector<std::string> reasons;
+  std::string message;
+  std::vector<UnfinishedJob> jobs;
+};
+
 // What a platform offers the printer object: its installed printers and a way to print a finished
 // page on one of them. Implemented by the CUPS, QPrinter and directory printers and by the tests'
 // recording printer. All calls happen on the user-interface thread.
@@ -46,6 +67,10 @@ class PrintSystem {
   // Renders and sends the page to the printer. Throws PrinterError with the platform's text when
   // the page is refused; nothing of the page is printed then.
   virtual void print(int index, const PrintedPage& page) = 0;
+  // The state of each printer of the last installed_printers(), in its order. Empty where the
+  // platform cannot tell, as for folders and the Windows spooler: every state is unknown then.
+  // Never throws; a platform that does not answer reads as unknown.
+  virtual std::vector<PrinterState> printer_states() { return {}; }
 };
 
 }  // namespace talvex::platform

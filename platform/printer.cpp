@@ -34,6 +34,16 @@ void Printer::set_printer_index(int index) {
   selected_ = true;
 }
 
+std::vector<PrinterState> Printer::printer_states() {
+  printers();
+  return system_.printer_states();
+}
+
+std::optional<int> Printer::default_printer() {
+  printers();
+  return system_.default_printer();
+}
+
 int Printer::printer_index() {
   if (!selected_)
     set_printer_index(-1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ class Printer {
   // Drops the open document, if any, and returns to idle.
   void abort();
   bool printing() const { return printing_; }
+
+  // The state of each printer of printers(), in its order, as the print system tells it now (an
+  // empty list where it cannot tell), and the position of its default printer. Neither changes
+  // the selection or an open document.
+  std::vector<PrinterState> printer_states();
+  std::optional<int> default_printer();
 
  private:
   PrintSystem& system_;

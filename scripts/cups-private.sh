@@ -3,15 +3,18 @@
 # DIR, reachable only through the socket DIR/cups.sock (written to DIR/socket for CUPS_SERVER).
 # The system's scheduler and its configuration are never touched.
 #
-#   cups-private.sh start DIR   (re)start a fresh scheduler in DIR with these raw queues:
-#                               bar-58, Kassa-80 (which says 300 dpi), kitchen-80 (the default)
-#                               and Stop-80, which refuses jobs. CUPS lists them without regard
-#                               to case, so the order differs from byte order. Prints the socket
+#   cups-private.sh start DIR   (re)start a fresh scheduler in DIR with these queues: bar-58,
+#                               Kassa-80 (which says 300 dpi), kitchen-80 (the default) and
+#                               Stop-80, which refuses jobs. CUPS lists them without regard to
+#                               case, so the order differs from byte order. Prints the socket
 #                               path.
 #   cups-private.sh stop DIR    stop the scheduler of DIR (no error when none runs)
 #
-# Every job a queue prints is captured in DIR/out/<queue>/: <job>.data is the document as
-# submitted, <job>.title its title; the title file appears only once the data is complete.
+# Each queue has a driver that takes PDF as it comes, like a printer with a driver of its own, and
+# every job it prints is captured in DIR/out/<queue>/: <job>.data is the document as submitted,
+# <job>.title its title; the title file appears only once the data is complete. CUPS's socket
+# backend is there too, for raw queues a test adds (lpadmin -p Q -E -v socket://127.0.0.1:PORT -m
+# raw) on a port where it listens itself.
 #
 # DIR must be missing, empty or made by this script: any other folder is refused untouched.
 # Everything the scheduler, its programs and the administration commands write stays in DIR,
@@ -46,6 +49,54 @@ fail() {
   exit 1
 }
 
+# write_capture_ppd DPI: the capture queues' driver at DPI dots per inch, in DIR/tmp. It passes
+# PDF through without a filter ("-"), so the capture backend keeps the document as submitted, and
+# describes an 80 mm roll.
+write_capture_ppd() {
+  cat >"$dir/tmp/capture-$1.ppd" <<EOF
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "TVCAPT.PPD"
+*Manufacturer: "Talvex"
+*Product: "(Talvex capture)"
+*ModelName: "Talvex PDF capture"
+*ShortNickName: "Talvex PDF capture"
+*NickName: "Talvex PDF capture, $1 dpi"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsVersion: 2.4
+*cupsFilter2: "application/pdf application/pdf 0 -"
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: X80MMY297MM
+*PageSize X80MMY297MM/80 x 297 mm: "<</PageSize[227 842]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: X80MMY297MM
+*PageRegion X80MMY297MM/80 x 297 mm: "<</PageSize[227 842]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: X80MMY297MM
+*ImageableArea X80MMY297MM: "0 0 227 842"
+*DefaultPaperDimension: X80MMY297MM
+*PaperDimension X80MMY297MM: "227 842"
+*OpenUI *Resolution/Resolution: PickOne
+*OrderDependency: 10 AnySetup *Resolution
+*DefaultResolution: $1dpi
+*Resolution $1dpi/$1 dpi: "<</HWResolution[$1 $1]>>setpagedevice"
+*CloseUI: *Resolution
+EOF
+}
+
 start() {
   adopt_private_dir cups "$dir" || exit 1
   resolve_dir
@@ -78,6 +129,10 @@ start() {
   for sub in daemon filter notifier monitor driver cgi-bin; do
     [ -e "$sysbin/$sub" ] && ln -s "$sysbin/$sub" "$dir/bin/$sub"
   done
+  # The backend of raw network printers (AppSocket, port 9100) comes with the package cups.
+  [ -x "$sysbin/backend/socket" ] ||
+    fail "CUPS's socket backend $sysbin/backend/socket is missing (package cups)"
+  ln -s "$sysbin/backend/socket" "$dir/bin/backend/socket"
 
   # Mode 0700 makes the scheduler run the backend as root, so it may write into DIR/out.
   cat >"$dir/bin/backend/capture" <<EOF
@@ -159,14 +214,18 @@ EOF
     sleep 0.1
   done
 
+  local queue dpi
   for queue in bar-58 Kassa-80 kitchen-80 Stop-80; do
-    "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" ||
-      fail "lpadmin could not create $queue"
+    dpi=203
+    [ "$queue" = Kassa-80 ] && dpi=300
+    write_capture_ppd "$dpi"
+    # lpadmin warns that drivers are deprecated; the warning says nothing about the queue.
+    "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" \
+      -P "$dir/tmp/capture-$dpi.ppd" 2>"$dir/log/lpadmin.err" ||
+      fail "lpadmin could not create $queue: $(cat "$dir/log/lpadmin.err")"
     mkdir -p "$dir/out/$queue"
   done
   "$lpadmin" -d kitchen-80 || fail "lpadmin could not set the default queue"
-  "$lpadmin" -p Kassa-80 -o printer-resolution-default=300dpi ||
-    fail "lpadmin could not set the resolution of Kassa-80"
   "$cupsreject" -r "closed for the test" Stop-80 || fail "cupsreject failed on Stop-80"
 
   echo "$sock" >"$dir/socket"

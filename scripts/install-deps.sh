@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
-  mariadb-server cups-daemon cups-client poppler-utils
+  mariadb-server cups cups-daemon cups-client poppler-utils
   xvfb xauth fontconfig fonts-dejavu-core shellcheck
 )
 

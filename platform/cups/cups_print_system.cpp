@@ -4,19 +4,37 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <memory>
+#include <string_view>
 
+#include "platform/escpos/escpos_raster.h"
 #include "platform/qt/page_renderer.h"
 
 namespace talvex::platform {
 namespace {
 
 constexpr int kDefaultDpi = 203;
-constexpr double kRollWidthMm = 80.0;
-// An 80 mm roll prints 576 dots at 203 dpi; other resolutions print the same width.
-constexpr int kPrintableDotsAt203 = 576;
+
+// The rolls a queue can say it holds: the paper's width and the dots a printer prints across it
+// at 203 dpi (other resolutions print the same width).
+struct RollSize {
+  std::string_view option;  // the value of talvex-roll
+  double width_mm;
+  int dots_at_203;
+};
+constexpr RollSize kRolls[] = {{"80", 80.0, 576}, {"58", 58.0, 384}};
+
+// Queue options of our own, set with `lpadmin -p QUEUE -o talvex-...-default=VALUE`; CUPS hands
+// them to clients without the -default suffix.
+constexpr const char* kFormatOption = "talvex-format";
+constexpr const char* kRollOption = "talvex-roll";
+// What CUPS calls a queue without a driver, which passes every job to the device as it comes.
+constexpr std::string_view kRawMakeAndModel = "Local Raw Printer";
 
 struct Dests {
   int count = 0;
@@ -36,12 +54,20 @@ struct DestInfoDeleter {
   void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
 };
 
+struct IppDeleter {
+  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+
 // The queue's full name: an instance is written queue/instance.
 std::string full_name(const cups_dest_t& dest) {
   std::string name = dest.name;
   if (dest.instance != nullptr)
     name += std::string("/") + dest.instance;
   return name;
+}
+
+std::string queue_of(const std::string& full) {
+  return full.substr(0, full.find('/'));
 }
 
 DestPtr named_dest(const std::string& full) {
@@ -68,6 +94,61 @@ int vertical_dpi(cups_dest_t* dest) {
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+enum class Format { Pdf, Escpos };
+
+// How a queue wants its pages: ESC/POS raster for a queue without a driver (a receipt printer set
+// up raw), PDF for one with a driver, unless talvex-format says otherwise; on the roll talvex-roll
+// names, 80 mm when it names none. A value we do not know fails the page rather than printing it
+// in a form the printer may not take.
+struct QueueSetup {
+  Format format = Format::Pdf;
+  RollSize roll = kRolls[0];
+};
+
+QueueSetup queue_setup(const cups_dest_t& dest) {
+  QueueSetup setup;
+  const char* format = cupsGetOption(kFormatOption, dest.num_options, dest.options);
+  if (format == nullptr) {
+    const char* model = cupsGetOption("printer-make-and-model", dest.num_options, dest.options);
+    setup.format = model != nullptr && model == kRawMakeAndModel ? Format::Escpos : Format::Pdf;
+  } else if (std::strcmp(format, "escpos") == 0) {
+    setup.format = Format::Escpos;
+  } else if (std::strcmp(format, "pdf") != 0) {
+    throw PrinterError(std::string("Queue ") + dest.name + ": " + kFormatOption + " is '" + format +
+                       "', not escpos or pdf");
+  }
+  if (const char* roll = cupsGetOption(kRollOption, dest.num_options, dest.options)) {
+    const auto known = std::find_if(std::begin(kRolls), std::end(kRolls),
+                                    [&](const RollSize& r) { return r.option == roll; });
+    if (known == std::end(kRolls))
+      throw PrinterError(std::string("Queue ") + dest.name + ": " + kRollOption + " is '" + roll +
+                         "', not 80 or 58");
+    setup.roll = *known;
+  }
+  return setup;
+}
+
+// The queue's options as job options, without our own, which mean nothing to CUPS.
+class JobOptions {
+ public:
+  explicit JobOptions(const cups_dest_t& dest) {
+    for (int i = 0; i < dest.num_options; ++i) {
+      const cups_option_t& o = dest.options[i];
+      if (std::strncmp(o.name, "talvex-", 7) != 0)
+        count_ = cupsAddOption(o.name, o.value, count_, &options_);
+    }
+  }
+  ~JobOptions() { cupsFreeOptions(count_, options_); }
+  JobOptions(const JobOptions&) = delete;
+  JobOptions& operator=(const JobOptions&) = delete;
+  int count() const { return count_; }
+  cups_option_t* options() const { return options_; }
+
+ private:
+  int count_ = 0;
+  cups_option_t* options_ = nullptr;
+};
+
 // A file that is removed when it goes out of scope.
 class TemporaryPdf {
  public:
@@ -87,6 +168,95 @@ class TemporaryPdf {
  private:
   std::string path_;
 };
+
+// Submits `bytes` to the queue as one raw document, which CUPS hands to the device untouched. A
+// job that fails half way is cancelled, so nothing of it prints.
+void submit_raw(const char* queue, const std::string& title, const std::string& bytes,
+                const JobOptions& options) {
+  const int job =
+      cupsCreateJob(CUPS_HTTP_DEFAULT, queue, title.c_str(), options.count(), options.options());
+  if (job == 0)
+    throw PrinterError(cupsLastErrorString());
+  std::string failure;
+  const auto failed = [&] {
+    if (failure.empty())
+      failure = cupsLastErrorString();
+  };
+  if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue, job, title.c_str(), CUPS_FORMAT_RAW, 1) !=
+      HTTP_STATUS_CONTINUE) {
+    failed();
+  } else {
+    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
+      failed();
+    // Finishing reads the scheduler's answer, after a failed write too.
+    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue) > IPP_STATUS_OK_CONFLICTING)
+      failed();
+  }
+  if (failure.empty())
+    return;
+  cupsCancelJob2(CUPS_HTTP_DEFAULT, queue, job, 0);
+  throw PrinterError(failure);
+}
+
+PrinterActivity activity_of(int state) {
+  switch (state) {
+    case IPP_PSTATE_IDLE:
+      return PrinterActivity::Idle;
+    case IPP_PSTATE_PROCESSING:
+      return PrinterActivity::Printing;
+    case IPP_PSTATE_STOPPED:
+      return PrinterActivity::Stopped;
+    default:
+      return PrinterActivity::Unknown;
+  }
+}
+
+// Every queue's state from one CUPS-Get-Printers request, by queue name.
+std::map<std::string, PrinterState> queue_states() {
+  static const char* const kAttributes[] = {"printer-name", "printer-state",
+                                            "printer-state-reasons", "printer-state-message"};
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+  const std::unique_ptr<ipp_t, IppDeleter> response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  std::map<std::string, PrinterState> states;
+  if (!response)
+    return states;
+
+  // The response holds a group of attributes per queue; a separator starts the next group.
+  std::string name;
+  PrinterState state;
+  const auto keep = [&] {
+    if (!name.empty())
+      states[name] = std::move(state);
+    name.clear();
+    state = PrinterState{};
+  };
+  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a != nullptr;
+       a = ippNextAttribute(response.get())) {
+    if (ippGetGroupTag(a) != IPP_TAG_PRINTER || ippGetName(a) == nullptr) {
+      keep();
+      continue;
+    }
+    const std::string_view attribute = ippGetName(a);
+    if (attribute == "printer-name") {
+      name = ippGetString(a, 0, nullptr);
+    } else if (attribute == "printer-state") {
+      state.activity = activity_of(ippGetInteger(a, 0));
+    } else if (attribute == "printer-state-reasons") {
+      for (int i = 0; i < ippGetCount(a); ++i) {
+        const char* reason = ippGetString(a, i, nullptr);
+        if (reason != nullptr && std::strcmp(reason, "none") != 0)
+          state.reasons.emplace_back(reason);
+      }
+    } else if (attribute == "printer-state-message") {
+      const char* message = ippGetString(a, 0, nullptr);
+      state.message = message != nullptr ? message : "";
+    }
+  }
+  keep();
+  return states;
+}
 
 }  // namespace
 
@@ -116,16 +286,49 @@ void CupsPrintSystem::print(int index, const PrintedPage& page) {
   const DestPtr dest = named_dest(queue);
   if (!dest)
     throw PrinterError(cupsLastErrorString());
+  const QueueSetup setup = queue_setup(*dest);
   const int dpi = vertical_dpi(dest.get());
+  const int dots = static_cast<int>(std::lround(setup.roll.dots_at_203 * dpi / 203.0));
+  const JobOptions options(*dest);
 
+  if (setup.format == Format::Escpos) {
+    submit_raw(dest->name, page.title, escpos::encode_receipt(qt::render_mono(page, dpi, dots)),
+               options);
+    return;
+  }
   TemporaryPdf pdf;
-  qt::write_pdf(
-      page,
-      qt::Roll{dpi, kRollWidthMm, static_cast<int>(std::lround(kPrintableDotsAt203 * dpi / 203.0))},
-      pdf.path());
+  qt::write_pdf(page, qt::Roll{dpi, setup.roll.width_mm, dots}, pdf.path());
   if (cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.path().c_str(), page.title.c_str(),
-                     dest->num_options, dest->options) == 0)
+                     options.count(), options.options()) == 0)
     throw PrinterError(cupsLastErrorString());
+}
+
+std::vector<PrinterState> CupsPrintSystem::printer_states() {
+  const std::vector<std::string>& names = listed_names();
+  std::map<std::string, PrinterState> by_queue = queue_states();
+  if (by_queue.empty())
+    return {};
+
+  cups_job_t* jobs = nullptr;
+  const int job_count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ACTIVE);
+  for (int i = 0; i < job_count; ++i) {
+    const auto state = by_queue.find(jobs[i].dest);
+    if (state != by_queue.end())
+      state->second.jobs.push_back({jobs[i].id, jobs[i].title != nullptr ? jobs[i].title : ""});
+  }
+  cupsFreeJobs(job_count, jobs);
+
+  std::vector<PrinterState> states;
+  for (const std::string& full : names) {
+    const auto state = by_queue.find(queue_of(full));
+    states.push_back(state != by_queue.end() ? state->second : PrinterState{});
+  }
+  // Job numbers grow with each job CUPS accepts: the lowest is the oldest.
+  for (PrinterState& s : states) {
+    std::sort(s.jobs.begin(), s.jobs.end(),
+              [](const UnfinishedJob& a, const UnfinishedJob& b) { return a.id < b.id; });
+  }
+  return states;
 }
 
 }  // namespace talvex::platform

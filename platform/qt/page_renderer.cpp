@@ -1,6 +1,7 @@
 #include "platform/qt/page_renderer.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -55,14 +56,16 @@ int content_height(const PrintedPage& page, int dpi) {
   return bottom;
 }
 
-void draw_page(QPainter& painter, const PrintedPage& page) {
+void draw_page(QPainter& painter, const PrintedPage& page, Glyphs glyphs) {
   const int dpi = painter.device()->logicalDpiY();
   painter.save();
   painter.setPen(Qt::black);
   painter.setBackground(Qt::white);
   painter.setBackgroundMode(Qt::OpaqueMode);
   for (const DrawnText& t : page.texts) {
-    const QFont font = canvas_font(t.points, dpi);
+    QFont font = canvas_font(t.points, dpi);
+    if (glyphs == Glyphs::WholeDots)
+      font.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(font);
     // Qt places text by its baseline; the cell's top is one ascent above it.
     const QFontMetrics metrics(font, painter.device());
@@ -94,6 +97,33 @@ void write_pdf(const PrintedPage& page, const Roll& roll, const std::string& pat
   draw_page(painter, page);
   if (!painter.end())
     throw PrinterError("Cannot write " + path);
+}
+
+MonoImage render_mono(const PrintedPage& page, int dpi, int width_dots) {
+  MonoImage mono(std::max(0, width_dots), page.texts.empty() ? 0 : content_height(page, dpi));
+  if (mono.width == 0 || mono.height == 0)
+    return mono;
+
+  QImage canvas(mono.width, mono.height, QImage::Format_Grayscale8);
+  // draw_page takes the resolution from the device: dots per metre that read back as `dpi`.
+  const int dots_per_metre = static_cast<int>(std::lround(dpi / 0.0254));
+  canvas.setDotsPerMeterX(dots_per_metre);
+  canvas.setDotsPerMeterY(dots_per_metre);
+  canvas.fill(Qt::white);
+  QPainter painter;
+  if (!painter.begin(&canvas))
+    throw PrinterError("Cannot draw the page");
+  draw_page(painter, page, Glyphs::WholeDots);
+  painter.end();
+
+  for (int y = 0; y < mono.height; ++y) {
+    const uchar* row = canvas.constScanLine(y);
+    for (int x = 0; x < mono.width; ++x) {
+      if (row[x] < 128)
+        mono.set_black(x, y);
+    }
+  }
+  return mono;
 }
 
 }  // namespace talvex::platform::qt

@@ -187,6 +187,8 @@ void StatusPanel::set_label(PanelLabel which, const std::string& text) {
   QLabel& label = *labels_.at(static_cast<std::size_t>(which));
   label.setText(QString::fromStdString(text));
   size_to_text(label);
+  // The queue line with the printers' troubles can be wider than its group shows.
+  label.setToolTip(label.text());
 }
 
 void StatusPanel::add_port(const std::string& entry) {
@@ -206,7 +208,9 @@ void StatusPanel::clear_printer_list() {
 }
 
 void StatusPanel::add_printer_line(const std::string& line) {
-  printers_->addItem(QString::fromStdString(line));
+  // A line with the printer's state can be wider than the list.
+  auto* item = new QListWidgetItem(QString::fromStdString(line), printers_);
+  item->setToolTip(item->text());
 }
 
 void StatusPanel::set_size(int width, int height) {

@@ -123,6 +123,22 @@ TEST_F(QuerySlotTest, RejectedStatementCarriesTheServersTextAndEmptiesTheFields)
   EXPECT_EQ(db.settings.text("value"), "");
 }
 
+TEST_F(QuerySlotTest, TheOpenObserverSeesEachResultOnceAndNoFailedOne) {
+  sql("INSERT INTO printers (id, name, port) VALUES (1, 'KASSA', 0), (2, 'BAR', 1)");
+  std::vector<std::string> seen;
+  db.printers.set_open_observer([&](const QuerySlot& slot) {
+    std::string rows;
+    for (std::size_t r = 0; r < slot.row_count(); ++r)
+      rows += slot.text(r, "name") + "=" + slot.text(r, "port") + ";";
+    seen.push_back(rows);
+  });
+  db.printers.reload("select * from printers ORDER BY id ASC");
+  db.printers.open();  // open already: nothing is read
+  db.printers.reload("select * from printers where name='BAR'");
+  EXPECT_THROW(db.printers.reload("select id from printers"), DataError);
+  EXPECT_EQ(seen, (std::vector<std::string>{"KASSA=0;BAR=1;", "BAR=1;"}));
+}
+
 TEST_F(QuerySlotTest, ClearingTheStatementClosesTheSlot) {
   sql("INSERT INTO settings (name, value) VALUES ('title', 'Кафе')");
   db.settings.reload("select * from settings");

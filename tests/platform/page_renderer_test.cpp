@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -102,6 +105,69 @@ TEST(PageRendererTest, ThePageIsTheRollWidthAndAsTallAsItsContent) {
   EXPECT_GE(bottom_dots, 900 + 23);
   EXPECT_LE(bottom_dots, 900 + 23 * 1.25 + 3);
   testing::expect_texts_at(doc.pages[0], page.texts, 203, testing::roll_margin_pt());
+}
+
+// A ticket's texts in Cyrillic and Latin at the sizes the documents use.
+const PrintedPage kTicket{"Заказ",
+                          {{40, 0, 16, "Кафе «Алтын»"},
+                           {0, 60, 12, "Заказ № 12"},
+                           {0, 110, 9, "Борщ украинский"},
+                           {300, 110, 9, "2 x 1500"},
+                           {0, 150, 8, "Съешь же ещё этих мягких французских булок"},
+                           {0, 200, 7, "Программа: TALVEX"}}};
+
+// The receipt printers' image is the page as draw_page paints it on a white canvas of the roll's
+// width in dots, glyphs in whole dots: the same picture painted here pixel for pixel, no dot
+// outside the texts' cells and some in each.
+TEST(PageRendererTest, TheMonoImageIsThePaintedPageInWholeDots) {
+  const MonoImage mono = render_mono(kTicket, 203, 576);
+  ASSERT_EQ(mono.width, 576);
+  ASSERT_EQ(mono.height, content_height(kTicket, 203));
+
+  QImage canvas(576, mono.height, QImage::Format_RGB32);
+  canvas.setDotsPerMeterX(7992);  // 203 dpi
+  canvas.setDotsPerMeterY(7992);
+  canvas.fill(Qt::white);
+  QPainter painter(&canvas);
+  draw_page(painter, kTicket, Glyphs::WholeDots);
+  painter.end();
+
+  int greys = 0;
+  int differences = 0;
+  std::vector<int> dots_in_cell(kTicket.texts.size(), 0);
+  int outside = 0;
+  for (int y = 0; y < mono.height; ++y) {
+    for (int x = 0; x < mono.width; ++x) {
+      const int grey = qGray(canvas.pixel(x, y));
+      greys += grey != 0 && grey != 255;
+      differences += mono.black(x, y) != (grey < 128);
+      if (!mono.black(x, y))
+        continue;
+      bool inside = false;
+      for (std::size_t i = 0; i < kTicket.texts.size(); ++i) {
+        const DrawnText& t = kTicket.texts[i];
+        const QFontMetrics metrics(canvas_font(t.points, 203));
+        const int right = t.x + metrics.horizontalAdvance(QString::fromStdString(t.text));
+        if (x >= t.x - 1 && x <= right + 1 && y >= t.y && y < t.y + metrics.height()) {
+          ++dots_in_cell[i];
+          inside = true;
+        }
+      }
+      outside += !inside;
+    }
+  }
+  EXPECT_EQ(greys, 0) << "the glyphs are smoothed into grey";
+  EXPECT_EQ(differences, 0);
+  EXPECT_EQ(outside, 0);
+  for (std::size_t i = 0; i < kTicket.texts.size(); ++i)
+    EXPECT_GT(dots_in_cell[i], 20) << kTicket.texts[i].text;
+}
+
+TEST(PageRendererTest, TheMonoImageOfAnEmptyPageHasNoRows) {
+  const MonoImage mono = render_mono(PrintedPage{"пусто", {}}, 203, 384);
+  EXPECT_EQ(mono.width, 384);
+  EXPECT_EQ(mono.height, 0);
+  EXPECT_TRUE(mono.bits.empty());
 }
 
 }  // namespace

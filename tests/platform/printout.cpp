@@ -8,6 +8,10 @@
 
 #include <QGuiApplication>
 
+#include "platform/escpos/escpos_raster.h"
+#include "platform/qt/page_renderer.h"
+#include "tests/support/receipt_stream.h"
+
 namespace talvex::testing {
 namespace {
 
@@ -92,6 +96,20 @@ void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>
 
 double roll_margin_pt() {
   return (80.0 / 25.4 * 72.0 - 576.0 / 203.0 * 72.0) / 2.0;
+}
+
+void expect_receipt_of(const std::string& bytes, const platform::PrintedPage& page, int dots) {
+  const ReceiptStream stream = read_receipt(bytes);
+  EXPECT_TRUE(stream.initialised);
+  EXPECT_TRUE(stream.cut);
+  ASSERT_FALSE(stream.band_rows.empty());
+  for (std::size_t i = 0; i < stream.band_rows.size(); ++i) {
+    EXPECT_LE(stream.band_rows[i], platform::escpos::kBandRows);
+    EXPECT_EQ(stream.band_strides[i], dots / 8);
+  }
+  const platform::MonoImage drawn = platform::qt::render_mono(page, 203, dots);
+  ASSERT_EQ(stream.image.height, drawn.height);
+  EXPECT_TRUE(stream.image.bits == drawn.bits) << "the bands differ from the rendered page";
 }
 
 }  // namespace talvex::testing

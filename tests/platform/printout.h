@@ -46,6 +46,12 @@ std::optional<PdfWord> first_word_of(const PdfPage& page, const std::string& tex
 void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>& texts, int dpi,
                      double left_pt, double top_pt = 0);
 
+// Checks that `bytes` are what a receipt printer receives for `page` on a roll `dots` wide at 203
+// dpi: the initialisation, ESC/POS raster bands of at most escpos::kBandRows rows and dots / 8
+// bytes across that read back to exactly the image the renderer draws for the page, and the feed
+// and cut.
+void expect_receipt_of(const std::string& bytes, const platform::PrintedPage& page, int dots);
+
 // The left margin of an 80 mm roll whose 576 printable dots at 203 dpi are centred on it.
 double roll_margin_pt();
 

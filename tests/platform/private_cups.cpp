@@ -1,5 +1,6 @@
 #include "tests/platform/private_cups.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -51,6 +52,8 @@ std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::str
         continue;
       fs::path document = e.path();
       document.replace_extension(".data");
+      if (read_file(document).rfind("%PDF-", 0) != 0)
+        continue;
       const std::string text =
           run_command("pdftotext " + shell_quote(document.string()) + " - 2>/dev/null");
       if (text.find(token) != std::string::npos)
@@ -89,6 +92,27 @@ void cups_admin(const std::string& command) {
   const std::string program = find_program(command.substr(0, name_end));
   const std::string arguments = name_end == std::string::npos ? "" : command.substr(name_end);
   run_command(shell_quote(program) + arguments + " 2>&1");
+}
+
+std::string capture_driver(int dpi) {
+  return (cups_folder() / "tmp" / ("capture-" + std::to_string(dpi) + ".ppd")).string();
+}
+
+std::string capture_folder(const std::string& queue) {
+  return (cups_folder() / "out" / queue).string();
+}
+
+TemporaryQueue::TemporaryQueue(std::string name, const std::string& arguments)
+    : name_(std::move(name)) {
+  cups_admin("lpadmin -p " + shell_quote(name_) + " -E " + arguments);
+}
+
+TemporaryQueue::~TemporaryQueue() {
+  try {
+    cups_admin("lpadmin -x " + shell_quote(name_));
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "cannot remove the queue " << name_ << ": " << e.what();
+  }
 }
 
 }  // namespace talvex::testing

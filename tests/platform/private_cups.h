@@ -16,8 +16,9 @@ struct CapturedJob {
   std::string document;  // path of the document as submitted
 };
 
-// Waits for a job on `queue` whose document's text contains `token`; nothing if none arrives
-// within a minute.
+// Waits for a job on `queue` whose document is a PDF with `token` in its text; nothing if none
+// arrives within a minute. Documents of other formats (ESC/POS for a receipt printer) are passed
+// over.
 std::optional<CapturedJob> wait_for_job(const std::string& queue, const std::string& token);
 
 // Every complete job on `queue` so far whose document is a PDF whose text contains `token`, in the
@@ -33,5 +34,29 @@ std::vector<CapturedText> captured_jobs(const std::string& queue, const std::str
 // command's first word is the program, found in PATH or else in /usr/sbin or /sbin; the rest are
 // its arguments, already quoted for the shell.
 void cups_admin(const std::string& command);
+
+// The harness's capture driver at `dpi` (203 or 300): a PPD that passes PDF through to the capture
+// backend, for a test's own queue with a driver.
+std::string capture_driver(int dpi);
+
+// The folder where the capture backend keeps the jobs of `queue`.
+std::string capture_folder(const std::string& queue);
+
+// A queue the test adds to the private scheduler and removes, with its jobs, when the object goes.
+// `arguments` are lpadmin's after -p NAME -E, quoted for the shell ("-v socket://... -m raw").
+// Name it so that it sorts after the harness's queues (CUPS sorts without regard to case: a name
+// after "Stop-80"), and the harness's queues keep their positions in the list of printers.
+class TemporaryQueue final {
+ public:
+  TemporaryQueue(std::string name, const std::string& arguments);
+  ~TemporaryQueue();
+  TemporaryQueue(const TemporaryQueue&) = delete;
+  TemporaryQueue& operator=(const TemporaryQueue&) = delete;
+
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
 
 }  // namespace talvex::testing

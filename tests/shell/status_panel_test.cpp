@@ -144,6 +144,14 @@ TEST_F(StatusPanelTest, LabelsFollowTheirTextAndKeepTheirPlace) {
             QRect(8, 50, metrics.horizontalAdvance(label.text()), metrics.height()));
   EXPECT_GT(label.width(), metrics.horizontalAdvance("Label3"));
   EXPECT_EQ(control<QLabel>("controlPrinterLabel").text().toStdString(), "Label2");
+
+  // A queue line longer than its group shows keeps its place; the whole text is its tool tip.
+  const std::string line =
+      "Есть очередь печати. Принтер KITCHEN: нет бумаги, открыта крышка. Принтер BAR: нет связи";
+  panel.set_label(PanelLabel::QueueState, line);
+  QLabel& queue = control<QLabel>("queueStateLabel");
+  EXPECT_EQ(queue.pos(), QPoint(8, 126));
+  EXPECT_EQ(queue.toolTip().toStdString(), line);
 }
 
 TEST_F(StatusPanelTest, PortChooserKeepsItsTextWhileItsListFills) {
@@ -177,6 +185,7 @@ TEST_F(StatusPanelTest, PrinterListRowsAreThirteenPixelsHigh) {
   for (int i = 0; i < list.count(); ++i)
     EXPECT_EQ(list.visualItemRect(list.item(i)).height(), 13);
   EXPECT_EQ(list.item(1)->text().toStdString(), "1 - Bar");
+  EXPECT_EQ(list.item(1)->toolTip().toStdString(), "1 - Bar");
   panel.clear_printer_list();
   EXPECT_EQ(list.count(), 0);
 }

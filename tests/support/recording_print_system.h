@@ -34,14 +34,16 @@ class RecordingPrintSystem final : public platform::PrintSystem {
     return unopenable.count(index) == 0;
   }
   void print(int index, const platform::PrintedPage& page) override;
+  std::vector<platform::PrinterState> printer_states() override { return states; }
 
   // The texts of job `n` as lines "x,y,pt,text", for compact comparisons.
   std::vector<std::string> lines(std::size_t n) const;
 
   std::vector<std::string> printers;
   std::optional<int> default_index;
-  std::set<int> unopenable;                // printers whose documents cannot be begun
-  std::optional<std::string> refuse_with;  // print() throws this text when set
+  std::set<int> unopenable;                    // printers whose documents cannot be begun
+  std::optional<std::string> refuse_with;      // print() throws this text when set
+  std::vector<platform::PrinterState> states;  // what printer_states() answers: unknown by default
   int list_calls = 0;
   int default_calls = 0;
   int open_calls = 0;
