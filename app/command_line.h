@@ -18,6 +18,7 @@ struct CommandLine {
   std::optional<std::string> printers_dir;  // directory printers instead of the system's
   std::chrono::milliseconds tick{1000};
   bool help = false;
+  bool version = false;
 };
 
 // A bad option or value; the message names it.
@@ -32,5 +33,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args);
 
 // The usage text, ending in a line break.
 std::string usage(const std::string& program);
+
+// The program's name and version, as --version prints it, ending in a line break.
+std::string version_text();
 
 }  // namespace talvex::app

@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
     std::cout << app::usage(program);
     return 0;
   }
+  if (options.version) {
+    std::cout << app::version_text();
+    return 0;
+  }
 
   qt::prepare_process();
   qt::quiet_qt_notes();
