@@ -67,6 +67,14 @@ const std::vector<Option>& options() {
        [](CommandLine& c, const std::string& n, const std::string& v) {
          c.connection.database = non_empty(n, v);
        }},
+      {{{"defaults-file"},
+        "FILE",
+        "Read the connection from this MySQL option file only, instead of /etc/my.cnf, "
+        "/etc/mysql/my.cnf and ~/.my.cnf: groups [client] and [talvex], keys host, port, user, "
+        "password, database. Options given here win over the files."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.defaults_file = non_empty(n, v);
+       }},
       {{{"printers"},
         "DIR",
         "Print into the printer folders under DIR instead of the system's printers."},

@@ -6,15 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "data/connection.h"
+#include "data/option_files.h"
 
 namespace talvex::app {
 
 // What the command line asks for. Every option only adds to the fixed behaviour: without any,
-// the service connects to `screen` on localhost:3306 as root, prints on the system's printers and
-// ticks once a second.
+// the service connects to `screen` on localhost:3306 as root (or as the MySQL option files say),
+// prints on the system's printers and ticks once a second.
 struct CommandLine {
-  data::ConnectionParams connection;
+  data::ConnectionOverrides connection;      // unset: from the option files or the default
+  std::optional<std::string> defaults_file;  // the one option file to read instead of the usual
+
   std::optional<std::string> printers_dir;  // directory printers instead of the system's
   std::chrono::milliseconds tick{1000};
   bool help = false;

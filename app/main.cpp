@@ -13,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/print_service.h"
 #include "app/startup_failure.h"
+#include "data/option_files.h"
 #include "platform/clock.h"
 #include "platform/files/directory_print_system.h"
 #include "platform/module_address.h"
@@ -78,6 +79,21 @@ int main(int argc, char** argv) {
 
   const std::string path = platform::program_path();
   const std::string title = app::application_title(path.empty() ? program : path);
+  const auto fail_start = [display](const std::exception& e) {
+    const std::string text = app::startup_failure_text(e);
+    std::cerr << text << std::endl;
+    if (display)
+      qt::show_startup_failure("Application Error", text);
+    return 1;
+  };
+
+  talvex::data::ConnectionParams connection;
+  try {
+    connection = talvex::data::connection_params(
+        options.connection, talvex::data::read_option_files(options.defaults_file));
+  } catch (const std::exception& e) {
+    return fail_start(e);
+  }
 
   qt::StatusPanel panel;
   qt::ErrorBox message_box(std::cerr, !display);
@@ -89,15 +105,11 @@ int main(int argc, char** argv) {
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
-  PrintService service(options.connection, {panel, printer, message_box, clock, title});
+  PrintService service(connection, {panel, printer, message_box, clock, title});
   try {
     service.open_database();
   } catch (const std::exception& e) {
-    const std::string text = app::startup_failure_text(e);
-    std::cerr << text << std::endl;
-    if (display)
-      qt::show_startup_failure("Application Error", text);
-    return 1;
+    return fail_start(e);
   }
 
   using platform::PanelButton;

@@ -11,12 +11,14 @@
 namespace talvex::app {
 namespace {
 
+// Unset connection values are left to the option files and the defaults.
 struct Expected {
-  std::string host = "localhost";
-  unsigned port = 3306;
-  std::string user = "root";
-  std::string password;
-  std::string database = "screen";
+  std::optional<std::string> host;
+  std::optional<unsigned> port;
+  std::optional<std::string> user;
+  std::optional<std::string> password;
+  std::optional<std::string> database;
+  std::optional<std::string> defaults_file;
   std::optional<std::string> printers;
   long long tick_ms = 1000;
   bool help = false;
@@ -37,7 +39,7 @@ struct Case {
 };
 
 const Case kAccepted[] = {
-    {"nothing: the fixed behaviour", {}, {}},
+    {"nothing: everything from the option files or the defaults", {}, {}},
     {"connection options",
      {"--host", "127.0.0.1", "--port", "3307", "--user", "cashier", "--password", "s3cr=t",
       "--database", "bar"},
@@ -55,7 +57,12 @@ const Case kAccepted[] = {
        e.password = "a=b";
        e.tick_ms = 5;
      })},
-    {"empty password", {"--password", ""}, {}},
+    {"empty password: a password, left to no file", {"--password", ""}, with([](Expected& e) {
+       e.password = "";
+     })},
+    {"option file", {"--defaults-file", "/etc/talvex/my.cnf"}, with([](Expected& e) {
+       e.defaults_file = "/etc/talvex/my.cnf";
+     })},
     {"directory printers", {"--printers", "/srv/printers"}, with([](Expected& e) {
        e.printers = "/srv/printers";
      })},
@@ -84,6 +91,7 @@ TEST(CommandLine, AcceptsTheOptionsAndKeepsTheDefaultsOfTheOthers) {
     EXPECT_EQ(got.connection.user, c.expected.user);
     EXPECT_EQ(got.connection.password, c.expected.password);
     EXPECT_EQ(got.connection.database, c.expected.database);
+    EXPECT_EQ(got.defaults_file, c.expected.defaults_file);
     EXPECT_EQ(got.printers_dir, c.expected.printers);
     EXPECT_EQ(got.tick.count(), c.expected.tick_ms);
     EXPECT_EQ(got.help, c.expected.help);
@@ -144,6 +152,9 @@ const Rejected kRejected[] = {
      {"--tick-ms", "2147483648"},
      "Invalid value '2147483648' for --tick-ms: expected a whole number from 1 to 2147483647."},
     {"empty host", {"--host="}, "Invalid value '' for --host: must not be empty."},
+    {"empty option file name",
+     {"--defaults-file="},
+     "Invalid value '' for --defaults-file: must not be empty."},
     {"empty printers directory",
      {"--printers", ""},
      "Invalid value '' for --printers: must not be empty."},
