@@ -12,6 +12,7 @@
 #include "app/application_title.h"
 #include "app/command_line.h"
 #include "app/print_service.h"
+#include "app/single_service.h"
 #include "app/startup_failure.h"
 #include "data/option_files.h"
 #include "platform/clock.h"
@@ -22,6 +23,7 @@
 #include "platform/qt/error_box.h"
 #include "platform/qt/notification_icon.h"
 #include "platform/qt/qt_messages.h"
+#include "platform/qt/single_instance.h"
 #include "platform/qt/status_panel.h"
 #include "platform/qt/termination.h"
 #include "platform/qt/ticker.h"
@@ -93,6 +95,24 @@ int main(int argc, char** argv) {
         options.connection, talvex::data::read_option_files(options.defaults_file));
   } catch (const std::exception& e) {
     return fail_start(e);
+  }
+
+  qt::SingleInstance instance(app::service_key(connection));
+  switch (instance.acquire()) {
+    case qt::SingleInstance::Result::Acquired:
+      break;
+    case qt::SingleInstance::Result::HeldByAnother: {
+      const std::string text = app::already_running_text(connection, instance.holder());
+      std::cerr << text << std::endl;
+      if (display)
+        qt::show_startup_notice("Talvex", text);
+      return app::kAlreadyRunningExitCode;
+    }
+    case qt::SingleInstance::Result::Unavailable:
+      // Printing matters more than a second icon: the service starts without the check.
+      std::cerr << program << ": cannot check whether Talvex already runs: " << instance.error()
+                << std::endl;
+      break;
   }
 
   qt::StatusPanel panel;
