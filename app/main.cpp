@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
   // Qt reads no option of its own: the command line above is the whole interface.
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
+  // The desktop matches the windows to the menu entry, and shows the icon on them.
+  QGuiApplication::setDesktopFileName(QStringLiteral("talvex"));
+  QApplication::setWindowIcon(qt::draw_program_icon());
   // Only the main window's closing ends the program, not the last error box closing while the
   // panel is hidden.
   QApplication::setQuitOnLastWindowClosed(false);
