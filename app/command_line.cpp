@@ -61,7 +61,7 @@ const std::vector<Option>& options() {
       {{{"password"},
         "TEXT",
         "Password (default none). Other users of the computer can read it in the list of "
-        "processes."},
+        "processes: keep it in an option file instead (see --defaults-file)."},
        [](CommandLine& c, const std::string&, const std::string& v) { c.connection.password = v; }},
       {{{"database"}, "NAME", "Database (default screen)."},
        [](CommandLine& c, const std::string& n, const std::string& v) {

@@ -183,7 +183,8 @@ TEST(CommandLine, UsageNamesTheProgramAndEveryOption) {
   // Whoever reads the help learns that a password on the command line is not private. The help is
   // wrapped for the terminal, so its words are compared with single spaces between them.
   const std::string words = std::regex_replace(text, std::regex("\\s+"), " ");
-  EXPECT_NE(words.find("Other users of the computer can read it in the list of processes."),
+  EXPECT_NE(words.find("Other users of the computer can read it in the list of processes: keep "
+                       "it in an option file instead"),
             std::string::npos)
       << text;
   EXPECT_EQ(text.back(), '\n');
