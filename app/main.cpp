@@ -47,6 +47,7 @@ using SystemPrintSystem = talvex::platform::CupsPrintSystem;
 
 int main(int argc, char** argv) {
   namespace app = talvex::app;
+  namespace data = talvex::data;
   namespace platform = talvex::platform;
   namespace qt = talvex::platform::qt;
 
@@ -92,10 +93,10 @@ int main(int argc, char** argv) {
     return 1;
   };
 
-  talvex::data::ConnectionParams connection;
+  data::ConnectionParams connection;
   try {
-    connection = talvex::data::connection_params(
-        options.connection, talvex::data::read_option_files(options.defaults_file));
+    connection =
+        data::connection_params(options.connection, data::read_option_files(options.defaults_file));
   } catch (const std::exception& e) {
     return fail_start(e);
   }
