@@ -2,24 +2,22 @@
 
 #include <charconv>
 #include <climits>
+#include <functional>
 #include <string_view>
+
+#include "platform/qt/argument_parser.h"
 
 namespace talvex::app {
 namespace {
 
-enum class Option { Host, Port, User, Password, Database, Printers, TickMs, Help };
+using platform::qt::ArgumentOption;
 
-struct KnownOption {
-  std::string_view name;
-  Option option;
-  bool takes_value;
-};
-
-constexpr KnownOption kOptions[] = {
-    {"--host", Option::Host, true},         {"--port", Option::Port, true},
-    {"--user", Option::User, true},         {"--password", Option::Password, true},
-    {"--database", Option::Database, true}, {"--printers", Option::Printers, true},
-    {"--tick-ms", Option::TickMs, true},    {"--help", Option::Help, false},
+// Each option: its names, its value's name (none for a switch), its help line, and what its value
+// does to the command line. The table is the whole interface; the toolkit's parser reads the
+// arguments and writes the help from it.
+struct Option {
+  ArgumentOption argument;
+  std::function<void(CommandLine&, const std::string& name, const std::string& value)> apply;
 };
 
 long long number(std::string_view option, const std::string& value, long long min, long long max) {
@@ -28,95 +26,102 @@ long long number(std::string_view option, const std::string& value, long long mi
   const auto [stop, error] = std::from_chars(value.data(), end, n);
   const bool digits_only = !value.empty() && value.front() != '-' && value.front() != '+';
   if (!digits_only || error != std::errc() || stop != end || n < min || n > max) {
-    throw CommandLineError("invalid value '" + value + "' for " + std::string(option) +
+    throw CommandLineError("Invalid value '" + value + "' for --" + std::string(option) +
                            ": expected a whole number from " + std::to_string(min) + " to " +
-                           std::to_string(max));
+                           std::to_string(max) + ".");
   }
   return n;
 }
 
 std::string non_empty(std::string_view option, const std::string& value) {
   if (value.empty())
-    throw CommandLineError("invalid value '' for " + std::string(option) + ": must not be empty");
+    throw CommandLineError("Invalid value '' for --" + std::string(option) +
+                           ": must not be empty.");
   return value;
+}
+
+const std::vector<Option>& options() {
+  static const std::vector<Option> table = {
+      {{{"h", "help"}, "", "Show this help and exit."},
+       [](CommandLine& c, const std::string&, const std::string&) { c.help = true; }},
+      {{{"v", "version"}, "", "Show the version and exit."},
+       [](CommandLine& c, const std::string&, const std::string&) { c.version = true; }},
+      {{{"host"}, "NAME", "Database server (default localhost)."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.connection.host = non_empty(n, v);
+       }},
+      {{{"port"}, "N", "Its TCP port (default 3306)."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.connection.port = static_cast<unsigned>(number(n, v, 1, 65535));
+       }},
+      {{{"user"}, "NAME", "User name (default root)."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.connection.user = non_empty(n, v);
+       }},
+      {{{"password"},
+        "TEXT",
+        "Password (default none). Other users of the computer can read it in the list of "
+        "processes: keep it in an option file instead (see --defaults-file)."},
+       [](CommandLine& c, const std::string&, const std::string& v) { c.connection.password = v; }},
+      {{{"database"}, "NAME", "Database (default screen)."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.connection.database = non_empty(n, v);
+       }},
+      {{{"defaults-file"},
+        "FILE",
+        "Read the connection from this MySQL option file only, instead of /etc/my.cnf, "
+        "/etc/mysql/my.cnf and ~/.my.cnf: groups [client] and [talvex], keys host, port, user, "
+        "password, database. Options given here win over the files."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.defaults_file = non_empty(n, v);
+       }},
+      {{{"printers"},
+        "DIR",
+        "Print into the printer folders under DIR instead of the system's printers."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.printers_dir = non_empty(n, v);
+       }},
+      {{{"tick-ms"}, "N", "Interval of both timers in milliseconds (default 1000)."},
+       [](CommandLine& c, const std::string& n, const std::string& v) {
+         c.tick = std::chrono::milliseconds(number(n, v, 1, INT_MAX));
+       }},
+  };
+  return table;
+}
+
+std::vector<ArgumentOption> argument_options() {
+  std::vector<ArgumentOption> list;
+  for (const Option& option : options())
+    list.push_back(option.argument);
+  return list;
 }
 
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
+  platform::qt::GivenOptions given;
+  try {
+    given = platform::qt::parse_arguments(args, argument_options());
+  } catch (const platform::qt::ArgumentError& e) {
+    throw CommandLineError(e.what());
+  }
   CommandLine result;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const std::size_t equals = arg.find('=');
-    const std::string_view name = std::string_view(arg).substr(0, equals);
-
-    const KnownOption* known = nullptr;
-    for (const KnownOption& s : kOptions) {
-      if (s.name == name)
-        known = &s;
-    }
-    if (known == nullptr) {
-      if (arg.rfind("-", 0) == 0)
-        throw CommandLineError("unknown option '" + std::string(name) + "'");
-      throw CommandLineError("unexpected argument '" + arg + "'");
-    }
-
-    std::string value;
-    if (!known->takes_value) {
-      if (equals != std::string::npos)
-        throw CommandLineError("option '" + std::string(name) + "' takes no value");
-    } else if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      throw CommandLineError("option '" + std::string(name) + "' needs a value");
-    }
-
-    switch (known->option) {
-      case Option::Host:
-        result.connection.host = non_empty(name, value);
-        break;
-      case Option::Port:
-        result.connection.port = static_cast<unsigned>(number(name, value, 1, 65535));
-        break;
-      case Option::User:
-        result.connection.user = non_empty(name, value);
-        break;
-      case Option::Password:
-        result.connection.password = value;
-        break;
-      case Option::Database:
-        result.connection.database = non_empty(name, value);
-        break;
-      case Option::Printers:
-        result.printers_dir = non_empty(name, value);
-        break;
-      case Option::TickMs:
-        result.tick = std::chrono::milliseconds(number(name, value, 1, INT_MAX));
-        break;
-      case Option::Help:
-        result.help = true;
-        break;
-    }
+  for (const Option& option : options()) {
+    const std::string& name = option.argument.names.back();
+    if (const auto found = given.find(name); found != given.end())
+      option.apply(result, name, found->second);
   }
   return result;
 }
 
 std::string usage(const std::string& program) {
-  return "Usage: " + program +
-         " [OPTION]...\n"
-         "Prints the tickets waiting in the print queue of the venue's database.\n"
-         "\n"
-         "  --host NAME       database server (default localhost)\n"
-         "  --port N          its TCP port (default 3306)\n"
-         "  --user NAME       user name (default root)\n"
-         "  --password TEXT   password (default none)\n"
-         "  --database NAME   database (default screen)\n"
-         "  --printers DIR    print into the printer folders under DIR instead of the system's\n"
-         "                    printers\n"
-         "  --tick-ms N       interval of both timers in milliseconds (default 1000)\n"
-         "  --help            show this help and exit\n";
+  return platform::qt::help_text(
+      program, "Prints the tickets waiting in the print queue of the venue's database.",
+      argument_options());
+}
+
+std::string version_text() {
+  return std::string("talvex ") + TALVEX_VERSION + "\n";
 }
 
 }  // namespace talvex::app

@@ -6,18 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "data/connection.h"
+#include "data/option_files.h"
 
 namespace talvex::app {
 
 // What the command line asks for. Every option only adds to the fixed behaviour: without any,
-// the service connects to `screen` on localhost:3306 as root, prints on the system's printers and
-// ticks once a second.
+// the service connects to `screen` on localhost:3306 as root (or as the MySQL option files say),
+// prints on the system's printers and ticks once a second.
 struct CommandLine {
-  data::ConnectionParams connection;
+  data::ConnectionOverrides connection;      // unset: from the option files or the default
+  std::optional<std::string> defaults_file;  // the one option file to read instead of the usual
+
   std::optional<std::string> printers_dir;  // directory printers instead of the system's
   std::chrono::milliseconds tick{1000};
   bool help = false;
+  bool version = false;
 };
 
 // A bad option or value; the message names it.
@@ -32,5 +35,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args);
 
 // The usage text, ending in a line break.
 std::string usage(const std::string& program);
+
+// The program's name and version, as --version prints it, ending in a line break.
+std::string version_text();
 
 }  // namespace talvex::app

@@ -12,7 +12,9 @@
 #include "app/application_title.h"
 #include "app/command_line.h"
 #include "app/print_service.h"
+#include "app/single_service.h"
 #include "app/startup_failure.h"
+#include "data/option_files.h"
 #include "platform/clock.h"
 #include "platform/files/directory_print_system.h"
 #include "platform/module_address.h"
@@ -21,6 +23,7 @@
 #include "platform/qt/error_box.h"
 #include "platform/qt/notification_icon.h"
 #include "platform/qt/qt_messages.h"
+#include "platform/qt/single_instance.h"
 #include "platform/qt/status_panel.h"
 #include "platform/qt/termination.h"
 #include "platform/qt/ticker.h"
@@ -44,6 +47,7 @@ using SystemPrintSystem = talvex::platform::CupsPrintSystem;
 
 int main(int argc, char** argv) {
   namespace app = talvex::app;
+  namespace data = talvex::data;
   namespace platform = talvex::platform;
   namespace qt = talvex::platform::qt;
 
@@ -60,12 +64,19 @@ int main(int argc, char** argv) {
     std::cout << app::usage(program);
     return 0;
   }
+  if (options.version) {
+    std::cout << app::version_text();
+    return 0;
+  }
 
   qt::prepare_process();
   qt::quiet_qt_notes();
   // Qt reads no option of its own: the command line above is the whole interface.
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
+  // The desktop matches the windows to the menu entry, and shows the icon on them.
+  QGuiApplication::setDesktopFileName(QStringLiteral("talvex"));
+  QApplication::setWindowIcon(qt::draw_program_icon());
   // Only the main window's closing ends the program, not the last error box closing while the
   // panel is hidden.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -74,6 +85,39 @@ int main(int argc, char** argv) {
 
   const std::string path = platform::program_path();
   const std::string title = app::application_title(path.empty() ? program : path);
+  const auto fail_start = [display](const std::exception& e) {
+    const std::string text = app::startup_failure_text(e);
+    std::cerr << text << std::endl;
+    if (display)
+      qt::show_startup_failure("Application Error", text);
+    return 1;
+  };
+
+  data::ConnectionParams connection;
+  try {
+    connection =
+        data::connection_params(options.connection, data::read_option_files(options.defaults_file));
+  } catch (const std::exception& e) {
+    return fail_start(e);
+  }
+
+  qt::SingleInstance instance(app::service_key(connection));
+  switch (instance.acquire()) {
+    case qt::SingleInstance::Result::Acquired:
+      break;
+    case qt::SingleInstance::Result::HeldByAnother: {
+      const std::string text = app::already_running_text(connection, instance.holder());
+      std::cerr << text << std::endl;
+      if (display)
+        qt::show_startup_notice("Talvex", text);
+      return app::kAlreadyRunningExitCode;
+    }
+    case qt::SingleInstance::Result::Unavailable:
+      // Printing matters more than a second icon: the service starts without the check.
+      std::cerr << program << ": cannot check whether Talvex already runs: " << instance.error()
+                << std::endl;
+      break;
+  }
 
   qt::StatusPanel panel;
   qt::ErrorBox message_box(std::cerr, !display);
@@ -85,15 +129,11 @@ int main(int argc, char** argv) {
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
-  PrintService service(options.connection, {panel, printer, message_box, clock, title});
+  PrintService service(connection, {panel, printer, message_box, clock, title});
   try {
     service.open_database();
   } catch (const std::exception& e) {
-    const std::string text = app::startup_failure_text(e);
-    std::cerr << text << std::endl;
-    if (display)
-      qt::show_startup_failure("Application Error", text);
-    return 1;
+    return fail_start(e);
   }
 
   using platform::PanelButton;

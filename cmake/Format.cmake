@@ -6,6 +6,7 @@ if(CLANG_FORMAT)
     ${PROJECT_SOURCE_DIR}/data/*.cpp ${PROJECT_SOURCE_DIR}/data/*.h
     ${PROJECT_SOURCE_DIR}/tickets/*.cpp ${PROJECT_SOURCE_DIR}/tickets/*.h
     ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.h
+    ${PROJECT_SOURCE_DIR}/packaging/*.cpp
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h
     ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h)
   add_custom_target(format COMMAND ${CLANG_FORMAT} -i ${TALVEX_FORMAT_SOURCES}

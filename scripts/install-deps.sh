@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
   mariadb-server cups cups-daemon cups-client poppler-utils
   xvfb xauth fontconfig fonts-dejavu-core shellcheck
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

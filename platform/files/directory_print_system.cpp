@@ -1,5 +1,10 @@
 #include "platform/files/directory_print_system.h"
 
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QString>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,94 +23,20 @@ namespace fs = std::filesystem;
 // The paper of an 80 mm receipt printer.
 constexpr qt::Roll kRoll{203, 80.0, 576};
 
-// The length of the well-formed UTF-8 sequence at `s[i]`, or 0 when none starts there (a stray
-// or cut-short byte, an overlong form, a surrogate, a value beyond U+10FFFF).
-std::size_t utf8_length(const std::string& s, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  char32_t c = 0;
-  char32_t least = 0;
-  if (lead < 0x80) {
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    c = lead & 0x1Fu;
-    least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    c = lead & 0x0Fu;
-    least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    c = lead & 0x07u;
-    least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + length > s.size())
-    return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80)
-      return 0;
-    c = (c << 6) | (byte(i + k) & 0x3Fu);
-  }
-  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-    return 0;
-  return length;
-}
-
-// A JSON string of UTF-8 text; bytes that are not UTF-8 become U+FFFD so the record stays valid.
+// A JSON string of UTF-8 text, written by Qt's JSON writer: quotes, backslashes and control
+// characters escaped, every other character as UTF-8, bytes that are not UTF-8 as U+FFFD. The
+// writer only writes whole documents, so the text goes in as the one value of an array and comes
+// out without the brackets around it.
 std::string json_string(const std::string& text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = utf8_length(text, i);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-      continue;
-    }
-    if (length > 1) {
-      out.append(text, i, length);
-      i += length;
-      continue;
-    }
-    const char c = text[i++];
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
+  const QByteArray array =
+      QJsonDocument(QJsonArray{QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))})
+          .toJson(QJsonDocument::Compact);
+  return array.sliced(1, array.size() - 2).toStdString();
 }
 
+// The record is put together here rather than as one QJsonObject because its form is fixed: the
+// keys in the order the format gives, a space after every colon and comma; Qt would sort the keys
+// and leave the spaces out.
 std::string json_record(const std::string& name, int index, const PrintedPage& page) {
   std::string out = "{\"printer\": " + json_string(name) + ", \"index\": " + std::to_string(index) +
                     ", \"title\": " + json_string(page.title) + ", \"texts\": [";

@@ -33,11 +33,23 @@ void ErrorBox::show_error(const std::string& caption, const std::string& text) {
   box->show();
 }
 
-void show_startup_failure(const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption),
-                  QString::fromStdString(text), QMessageBox::Ok);
+namespace {
+
+void show_startup_box(QMessageBox::Icon icon, const std::string& caption, const std::string& text) {
+  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+}
+
+}  // namespace
+
+void show_startup_failure(const std::string& caption, const std::string& text) {
+  show_startup_box(QMessageBox::Critical, caption, text);
+}
+
+void show_startup_notice(const std::string& caption, const std::string& text) {
+  show_startup_box(QMessageBox::Information, caption, text);
 }
 
 }  // namespace talvex::platform::qt

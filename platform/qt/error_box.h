@@ -37,4 +37,7 @@ class ErrorBox final : public MessageBox {
 // operator has closed it.
 void show_startup_failure(const std::string& caption, const std::string& text);
 
+// The same with the information icon, for a start that is not needed.
+void show_startup_notice(const std::string& caption, const std::string& text);
+
 }  // namespace talvex::platform::qt

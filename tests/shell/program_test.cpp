@@ -74,29 +74,43 @@ TEST_F(ProgramTest, StartWithoutTheServerReportsApplicationErrorAndExitsWithOne)
   EXPECT_TRUE(std::regex_search(run.err, text)) << run.err;
 }
 
+enum class Usage { None, OnStdout, OnStderr };
+
 struct UsageCase {
   const char* args;
   int exit_code;
-  bool usage_on_stdout;
+  Usage usage;
   const char* says;
 };
 
-TEST_F(ProgramTest, CommandLineHelpAndMistakes) {
+TEST_F(ProgramTest, CommandLineHelpVersionAndMistakes) {
   const UsageCase cases[] = {
-      {"--help", 0, true, "Usage: "},
-      {"--bogus", 2, false, "unknown option '--bogus'"},
-      {"--tick-ms 0", 2, false, "invalid value '0' for --tick-ms"},
-      {"--port", 2, false, "option '--port' needs a value"},
+      {"--help", 0, Usage::OnStdout, "Usage: "},
+      {"-h", 0, Usage::OnStdout, "Usage: "},
+      {"--version", 0, Usage::None, "talvex " TALVEX_VERSION "\n"},
+      {"--bogus", 2, Usage::OnStderr, "Unknown option 'bogus'."},
+      {"--tick-ms 0", 2, Usage::OnStderr, "Invalid value '0' for --tick-ms"},
+      {"--port", 2, Usage::OnStderr, "Missing value after '--port'."},
   };
   for (const UsageCase& c : cases) {
     SCOPED_TRACE(c.args);
     const ProcessResult run = run_program(c.args);
     EXPECT_EQ(run.exit_code, c.exit_code);
-    const std::string& usage_stream = c.usage_on_stdout ? run.out : run.err;
-    EXPECT_NE(usage_stream.find("Usage: "), std::string::npos);
-    EXPECT_NE(usage_stream.find("--printers DIR"), std::string::npos);
-    EXPECT_NE((run.out + run.err).find(c.says), std::string::npos);
-    EXPECT_EQ((c.usage_on_stdout ? run.err : run.out), "");
+    switch (c.usage) {
+      case Usage::None:
+        EXPECT_EQ(run.out, c.says);
+        EXPECT_EQ(run.err, "");
+        break;
+      case Usage::OnStdout:
+        EXPECT_NE(run.out.find("--printers <DIR>"), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "");
+        break;
+      case Usage::OnStderr:
+        EXPECT_NE(run.err.find("--printers <DIR>"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+        break;
+    }
+    EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "tests/support/closed_port.h"
+#include "platform/closed_port.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <string>
 
-namespace talvex::testing {
+namespace talvex::platform {
 
 ClosedPort::ClosedPort() {
-  // Close-on-exec, so that the servers and programs a test starts do not keep the port after it.
+  // Close-on-exec, so that the programs started meanwhile do not keep the port after it.
   fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd_ < 0)
     throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
@@ -35,4 +35,4 @@ ClosedPort::~ClosedPort() {
   close(fd_);
 }
 
-}  // namespace talvex::testing
+}  // namespace talvex::platform
