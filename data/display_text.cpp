@@ -1,6 +1,7 @@
 #include "data/display_text.h"
 
-#include <cstdio>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -80,6 +81,19 @@ std::string integer_text(std::string_view raw) {
   return std::string(raw.substr(digits));
 }
 
+// The server writes numbers with a decimal point whatever the locale; std::from_chars reads them
+// so too, where strtod would stop at the point under a locale with a decimal comma (which the
+// program takes from its environment) and turn 1500.50 into 1500. A text that is not wholly a
+// number, which the server does not send, shows as it came.
+std::string number_text(std::string_view raw) {
+  double value = 0;
+  const char* end = raw.data() + raw.size();
+  const auto [stop, error] = std::from_chars(raw.data(), end, value);
+  if (raw.empty() || error != std::errc() || stop != end)
+    return std::string(raw);
+  return general_number_text(value);
+}
+
 std::string kind_text(ColumnKind kind, std::string_view raw) {
   switch (kind) {
     case ColumnKind::Boolean:
@@ -87,7 +101,7 @@ std::string kind_text(ColumnKind kind, std::string_view raw) {
     case ColumnKind::LongText:
       return crlf_text(raw);
     case ColumnKind::Number:
-      return general_number_text(std::strtod(std::string(raw).c_str(), nullptr));
+      return number_text(raw);
     case ColumnKind::Date:
       return date_text(raw);
     case ColumnKind::Time:
@@ -117,10 +131,15 @@ std::string display_text(ColumnKind kind, std::optional<std::string_view> value)
 std::string general_number_text(double value) {
   if (value == 0)
     return "0";
-  // 15 significant digits: d.dddddddddddddde[+-]x
+  if (std::isnan(value))
+    return "NAN";
+  if (std::isinf(value))
+    return value < 0 ? "-INF" : "INF";
+  // 15 significant digits: d.dddddddddddddde[+-]x, with a point whatever the locale.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
-  std::string s(buf);
+  const auto written =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  std::string s(buf, written.ptr);
   const auto e = s.find('e');
   const int exponent = std::atoi(s.c_str() + e + 1);
   std::string mantissa = s.substr(0, e);

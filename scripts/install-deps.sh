@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
   mariadb-server cups-daemon cups-client poppler-utils
-  xvfb xauth fontconfig fonts-dejavu-core shellcheck
+  xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
 )
 
 missing=()
