@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -18,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/run_command.h"
 #include "tests/support/venue_test.h"
 
 namespace talvex::testing {
@@ -889,6 +893,78 @@ TEST_F(HostileDataTest, ZerofillColumnsPrintTheirItemsAndPlainNumbers) {
           "Kaspi QR: 5600 тг."})
       EXPECT_TRUE(receipt.shows(text)) << text;
   }
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << audit.report();
+}
+
+// The environment variables of the test process, and so of the program it starts, for one scope.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(std::initializer_list<std::pair<const char*, std::string>> values) {
+    for (const auto& [name, value] : values) {
+      const char* old = std::getenv(name);
+      saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+      setenv(name, value.c_str(), 1);
+    }
+  }
+  ~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      if (value)
+        setenv(name, value->c_str(), 1);
+      else
+        unsetenv(name);
+    }
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+// DECIMAL amounts in a venue whose computer runs in Russian, where the C library's own number
+// conversions take a decimal comma: a whole amount still prints, and a fraction still fails the
+// job instead of printing its whole part.
+TEST_F(HostileDataTest, DecimalAmountsReadTheSameUnderARussianLocale) {
+  const std::filesystem::path locales = folder_ / "locales";
+  std::filesystem::create_directories(locales);
+  run_command(shell_quote(find_program("localedef")) + " -i ru_RU -f UTF-8 " +
+              shell_quote((locales / "ru_RU.UTF-8").string()));
+  const ScopedEnvironment russian({{"LOCPATH", locales.string()}, {"LC_ALL", "ru_RU.UTF-8"}});
+
+  mark_printed_beforehand("status='no'");
+  sql("ALTER TABLE podzakaz MODIFY kolvo DECIMAL(10,3) NULL, MODIFY price DECIMAL(10,2) NULL");
+  sql("INSERT INTO zakaz (id, date_open, date_close, tables, waitres) VALUES "
+      "(10, 1732300800, 1732306500, 5, 'Айгерим'), (11, 1732300800, 1732306500, 5, 'Айгерим'), "
+      "(12, 1732300800, 1732306500, 5, 'Айгерим')");
+  sql("INSERT INTO podzakaz (zakaz, podzakaz, menu, kolvo, price, printer) VALUES "
+      "(10, 1, 2, 2.000, 900.00, 2), (11, 1, 2, 1.000, 1500.50, 2), (12, 1, 2, 0.500, 900.00, 2)");
+  sql("INSERT INTO pay (zakaz, type_pay, cash_pay) VALUES (10, 1, 1800), (11, 1, 1500), "
+      "(12, 1, 450)");
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES "
+      "(20, 10, NULL, 'zakaz_close', 'no'), (21, 11, NULL, 'zakaz_close', 'no'), "
+      "(22, 12, NULL, 'zakaz_close', 'no')");
+
+  RunningProgram& program = start();
+  // Each job has either printed or failed.
+  ASSERT_TRUE(wait_for([&] {
+    return std::stoi(scalar("select count(*) from print where status='yes'")) - 12 +
+               static_cast<int>(reported_failures(program.output()).size()) >=
+           3;
+  })) << program.output();
+  EXPECT_EQ(scalar("select group_concat(status order by id) from print where id >= 20"),
+            "yes,no,no");
+  const std::vector<std::string> reported = reported_failures(program.output());
+  EXPECT_EQ(std::vector<std::string>(reported.begin(),
+                                     reported.begin() + std::min<std::size_t>(reported.size(), 2)),
+            (std::vector<std::string>{"'1500,5' is not a valid integer value.",
+                                      "'0,5' is not a valid integer value."}));
+  const std::vector<PrintedDocument> printed = documents();
+  for (const PrintedDocument& d : printed) {
+    EXPECT_TRUE(d.shows("Чек № 10")) << d.record;
+    EXPECT_TRUE(d.shows("Итог: 1800 тг.")) << d.record;
+  }
+  EXPECT_EQ(printed.size(), 2u);
   const VenueAudit audit = this->audit();
   EXPECT_TRUE(audit.clean()) << audit.report();
 }
