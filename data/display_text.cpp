@@ -8,9 +8,34 @@
 namespace talvex::data {
 namespace {
 
+bool all_digits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The server's forms: "YYYY-MM-DD" and "[-]H...H:MM:SS[.f...f]" (the hours of a TIME may be
+// negative or more than two digits). A text of another form, which the server does not send,
+// shows as it came: rearranging its pieces could cut a character in two.
+bool is_date(std::string_view raw) {
+  return raw.size() == 10 && raw[4] == '-' && raw[7] == '-' && all_digits(raw.substr(0, 4)) &&
+         all_digits(raw.substr(5, 2)) && all_digits(raw.substr(8, 2));
+}
+
+bool is_time(std::string_view raw) {
+  if (!raw.empty() && raw.front() == '-')
+    raw.remove_prefix(1);
+  const auto colon = raw.find(':');
+  if (colon == std::string_view::npos || !all_digits(raw.substr(0, colon)) ||
+      raw.size() < colon + 6 || raw[colon + 3] != ':' || !all_digits(raw.substr(colon + 1, 2)) ||
+      !all_digits(raw.substr(colon + 4, 2)))
+    return false;
+  const std::string_view fraction = raw.substr(colon + 6);
+  return fraction.empty() ||
+         (fraction.front() == '.' && (fraction.size() == 1 || all_digits(fraction.substr(1))));
+}
+
 // "YYYY-MM-DD" -> "DD.MM.YYYY"; empty for a zero date or a date without month or day.
 std::string date_text(std::string_view raw) {
-  if (raw.size() < 10)
+  if (!is_date(raw))
     return std::string(raw);
   const std::string_view year = raw.substr(0, 4), month = raw.substr(5, 2), day = raw.substr(8, 2);
   if (month == "00" || day == "00")
@@ -22,14 +47,14 @@ std::string date_text(std::string_view raw) {
 
 // "HH:MM:SS[.ffffff]" (the hours may be negative or longer) -> "H:mm:ss".
 std::string time_text(std::string_view raw) {
+  if (!is_time(raw))
+    return std::string(raw);
   std::string sign;
-  if (!raw.empty() && raw.front() == '-') {
+  if (raw.front() == '-') {
     sign = "-";
     raw.remove_prefix(1);
   }
   const auto colon = raw.find(':');
-  if (colon == std::string_view::npos || raw.size() < colon + 6)
-    return sign + std::string(raw);
   std::string_view hours = raw.substr(0, colon);
   while (hours.size() > 1 && hours.front() == '0')
     hours.remove_prefix(1);
@@ -38,8 +63,11 @@ std::string time_text(std::string_view raw) {
 
 // "YYYY-MM-DD HH:MM:SS[.ffffff]": the date, and the time unless it is exactly midnight.
 std::string date_time_text(std::string_view raw) {
+  if (raw.size() < 19 || raw[10] != ' ' || !is_date(raw.substr(0, 10)) ||
+      !is_time(raw.substr(11)) || raw[11] == '-')
+    return std::string(raw);
   const std::string date = date_text(raw.substr(0, 10));
-  if (date.empty() || raw.size() < 19)
+  if (date.empty())
     return date;
   const std::string_view time = raw.substr(11);
   const bool midnight = time.substr(0, 8) == "00:00:00" &&

@@ -98,6 +98,33 @@ TEST(NumberText, ATextThatIsNotWhollyANumberShowsAsItCame) {
     EXPECT_EQ(display_text(ColumnKind::Number, std::string_view(text)), text);
 }
 
+// The server writes dates and times in fixed forms; a text of another form shows as it came
+// rather than in pieces moved about, which could cut a character in two.
+TEST(DateAndTimeText, ATextNotInTheServersFormShowsAsItCame) {
+  const struct {
+    ColumnKind kind;
+    std::string_view text;
+  } cases[] = {
+      {ColumnKind::Date, "2015-04-7"},
+      {ColumnKind::Date, "Дата-04-07"},
+      {ColumnKind::Date, "2015/04/07"},
+      {ColumnKind::Time, "x:05:07"},
+      {ColumnKind::Time, "09:05:0é"},
+      {ColumnKind::Time, "09:05"},
+      {ColumnKind::DateTime, "2015-04-07"},
+      {ColumnKind::DateTime, "2015-04-07T09:46:40"},
+      {ColumnKind::DateTime, "2015-04-07 09:46:4é"},
+      {ColumnKind::DateTime, std::string_view("\xff\x03]]e(&(\xff\xff", 10)},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(display_text(c.kind, c.text), c.text);
+  // The forms themselves, with the longer hours and the fraction a TIME may have.
+  EXPECT_EQ(display_text(ColumnKind::Time, "-838:59:59"), "-838:59:59");
+  EXPECT_EQ(display_text(ColumnKind::Time, "09:05:07.250"), "9:05:07");
+  EXPECT_EQ(display_text(ColumnKind::DateTime, "2015-04-07 09:46:40.500000"), "07.04.2015 9:46:40");
+  EXPECT_EQ(display_text(ColumnKind::DateTime, "2015-04-07 00:00:00.000000"), "07.04.2015");
+}
+
 // The program takes its locale from the environment (the Qt application sets it), and a venue's
 // computer may well run in Russian, whose decimal separator is a comma. The server still writes
 // 1500.50, which must not read as 1500.
