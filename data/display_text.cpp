@@ -95,8 +95,8 @@ std::string crlf_text(std::string_view raw) {
 
 std::size_t utf8_length(std::string_view text) {
   std::size_t n = 0;
-  for (unsigned char c : text)
-    n += (c & 0xC0) != 0x80;
+  for (char c : text)
+    n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   return n;
 }
 
