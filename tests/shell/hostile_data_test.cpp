@@ -220,6 +220,17 @@ std::vector<Case> cases() {
        .documents = 2,
        .shows = {"Подзаказ №: 1' OR '1'='1", "Американо", "Принтер BAR"},
        .hides = {"Медовик", "Принтер KITCHEN"}},
+      {.name = "menu key that the server would read as a number",
+       // The server turns the text into 2 for the integer menu.id and finds Американо; the line
+       // still names no menu item, since keys match as whole texts.
+       .job = "h12",
+       .type = "zakaz_close",
+       .order = "A12",
+       .lines = {Line{.menu = "3"}, Line{.menu = "2' OR '1'='1", .price = "500"}},
+       .payments = paid,
+       .documents = 2,
+       .shows = {"Итог: 100 тг."},
+       .hides = {"Американо"}},
       {.name = "job key that reads as a condition",
        .job = "h05' OR '1'='1",
        .type = "zakaz_close",
