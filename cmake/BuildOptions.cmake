@@ -20,3 +20,21 @@ if(TALVEX_SANITIZE)
   # turn a quiet out-of-bounds read into an abort with the failed precondition.
   target_compile_definitions(talvex_build_options INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
+
+# libFuzzer targets (fuzz/), built on their own with clang: every library is instrumented for the
+# fuzzer's coverage and checked by AddressSanitizer and UndefinedBehaviorSanitizer, so that a
+# fault the fuzzer reaches is a crash it keeps.
+option(TALVEX_FUZZ "Build only the libFuzzer targets of fuzz/ (needs clang)" OFF)
+if(TALVEX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "TALVEX_FUZZ needs clang and its libFuzzer: -DCMAKE_CXX_COMPILER=clang++-14")
+  endif()
+  if(TALVEX_SANITIZE)
+    message(FATAL_ERROR "TALVEX_FUZZ brings its own sanitizers; leave TALVEX_SANITIZE off")
+  endif()
+  target_compile_options(talvex_build_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer)
+  target_link_options(talvex_build_options INTERFACE -fsanitize=address,undefined)
+  target_compile_definitions(talvex_build_options INTERFACE _GLIBCXX_ASSERTIONS)
+endif()

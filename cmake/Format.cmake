@@ -8,7 +8,8 @@ if(CLANG_FORMAT)
     ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.h
     ${PROJECT_SOURCE_DIR}/packaging/*.cpp
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h
-    ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h)
+    ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h
+    ${PROJECT_SOURCE_DIR}/fuzz/*.cpp ${PROJECT_SOURCE_DIR}/fuzz/*.h)
   add_custom_target(format COMMAND ${CLANG_FORMAT} -i ${TALVEX_FORMAT_SOURCES}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
   add_custom_target(format-check COMMAND ${CLANG_FORMAT} --dry-run -Werror ${TALVEX_FORMAT_SOURCES}

@@ -10,6 +10,7 @@
 #include "data/connect_failure.h"
 #include "data/display_text.h"
 #include "data/errors.h"
+#include "data/literal_escape.h"
 #include "platform/network.h"
 
 namespace talvex::data {
@@ -156,16 +157,10 @@ void Connection::fail_statement() {
   throw DataError(message);
 }
 
-std::string Connection::escape(std::string_view value) {
-  std::string out(value.size() * 2 + 1, '\0');
-  const unsigned long n = mysql_real_escape_string(mysql_, out.data(), value.data(), value.size());
-  out.resize(n);
-  return out;
-}
-
 void Connection::send(const Sql& statement) {
   connect();
-  const std::string text = statement.render([this](std::string_view v) { return escape(v); });
+  const std::string text =
+      statement.render([this](std::string_view v) { return escape_literal(mysql_, v); });
   if (observer_)
     observer_(text);
   if (mysql_real_query(mysql_, text.data(), text.size()) != 0)

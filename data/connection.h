@@ -58,7 +58,6 @@ class Connection {
 
  private:
   void send(const Sql& statement);
-  std::string escape(std::string_view value);
   [[noreturn]] void fail_statement();
   [[noreturn]] void fail_connect(std::chrono::steady_clock::duration spent);
 

@@ -26,11 +26,12 @@ inline constexpr std::string_view kMemoCapacityText = "(Text exceeds memo capaci
 
 // The text a bound field shows for a value as the server sends it in a text result: empty for
 // NULL and for a zero date, otherwise formatted by kind with Russian regional conventions (decimal
-// comma, dd.MM.yyyy dates, H:mm:ss times).
+// comma, dd.MM.yyyy dates, H:mm:ss times). The result does not depend on the process's locale.
 std::string display_text(ColumnKind kind, std::optional<std::string_view> value);
 
 // General number format: at most 15 significant digits, no trailing zeros, no separator for a
-// whole value, the decimal comma; scientific form ("1,5E20") for values too large or too small.
+// whole value, the decimal comma; scientific form ("1,5E20") for values too large or too small;
+// "INF", "-INF" and "NAN" for values that are not finite.
 std::string general_number_text(double value);
 
 }  // namespace talvex::data

@@ -3,10 +3,10 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev
   qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
   mariadb-server cups cups-daemon cups-client poppler-utils
-  xvfb xauth fontconfig fonts-dejavu-core shellcheck
+  xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
   dpkg-dev desktop-file-utils
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks every script with shellcheck, builds Talvex and runs every test twice: as built, and under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Installs what it needs first. The private
-# database and CUPS servers are started and stopped by ctest itself.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then gives every fuzz target a short run.
+# Installs what it needs first. The private database and CUPS servers are started and stopped by
+# ctest itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -22,4 +23,6 @@ run_variant() {
 run_variant test -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build/test" --target format-check
 run_variant sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
+# A few seconds per target: the seed inputs and the regression cases, and a little beyond them.
+"$root/scripts/fuzz.sh" 10
 echo "All tests passed."

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "data/connection.h"
 #include "tests/support/database_fixture.h"
+#include "tests/support/run_command.h"
+#include "tests/support/temporary_folder.h"
 
 namespace talvex::data {
 namespace {
@@ -82,6 +87,71 @@ TEST(GeneralNumberText, FifteenSignificantDigitsAndTheDecimalComma) {
   EXPECT_EQ(general_number_text(123456789012345.0), "123456789012345");
   EXPECT_EQ(general_number_text(1234567890123456.0), "1,23456789012346E15");
   EXPECT_EQ(general_number_text(0.00001), "0,00001");
+  EXPECT_EQ(general_number_text(std::numeric_limits<double>::infinity()), "INF");
+  EXPECT_EQ(general_number_text(-std::numeric_limits<double>::infinity()), "-INF");
+  EXPECT_EQ(general_number_text(std::numeric_limits<double>::quiet_NaN()), "NAN");
+}
+
+TEST(NumberText, ATextThatIsNotWhollyANumberShowsAsItCame) {
+  EXPECT_EQ(display_text(ColumnKind::Number, "12.5"), "12,5");
+  for (const char* text : {"", "12.5x", "abc", " 1", "1e999"})
+    EXPECT_EQ(display_text(ColumnKind::Number, std::string_view(text)), text);
+}
+
+// The server writes dates and times in fixed forms; a text of another form shows as it came
+// rather than in pieces moved about, which could cut a character in two.
+TEST(DateAndTimeText, ATextNotInTheServersFormShowsAsItCame) {
+  const struct {
+    ColumnKind kind;
+    std::string_view text;
+  } cases[] = {
+      {ColumnKind::Date, "2015-04-7"},
+      {ColumnKind::Date, "Дата-04-07"},
+      {ColumnKind::Date, "2015/04/07"},
+      {ColumnKind::Time, "x:05:07"},
+      {ColumnKind::Time, "09:05:0é"},
+      {ColumnKind::Time, "09:05"},
+      {ColumnKind::DateTime, "2015-04-07"},
+      {ColumnKind::DateTime, "2015-04-07T09:46:40"},
+      {ColumnKind::DateTime, "2015-04-07 09:46:4é"},
+      {ColumnKind::DateTime, std::string_view("\xff\x03]]e(&(\xff\xff", 10)},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(display_text(c.kind, c.text), c.text);
+  // The forms themselves, with the longer hours and the fraction a TIME may have.
+  EXPECT_EQ(display_text(ColumnKind::Time, "-838:59:59"), "-838:59:59");
+  EXPECT_EQ(display_text(ColumnKind::Time, "09:05:07.250"), "9:05:07");
+  EXPECT_EQ(display_text(ColumnKind::DateTime, "2015-04-07 09:46:40.500000"), "07.04.2015 9:46:40");
+  EXPECT_EQ(display_text(ColumnKind::DateTime, "2015-04-07 00:00:00.000000"), "07.04.2015");
+}
+
+// The program takes its locale from the environment (the Qt application sets it), and a venue's
+// computer may well run in Russian, whose decimal separator is a comma. The server still writes
+// 1500.50, which must not read as 1500.
+TEST(NumberText, ReadsTheSameUnderALocaleWithADecimalComma) {
+  const testing::TemporaryFolder locales;
+  testing::run_command(testing::shell_quote(testing::find_program("localedef")) +
+                       " -i ru_RU -f UTF-8 " +
+                       testing::shell_quote(locales.path() + "/ru_RU.UTF-8"));
+  const char* old_path = std::getenv("LOCPATH");
+  const std::string saved_path = old_path ? old_path : "";
+  setenv("LOCPATH", locales.path().c_str(), 1);
+  const std::string saved_locale = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "ru_RU.UTF-8"), nullptr);
+  // The locale really reads numbers with a comma.
+  EXPECT_EQ(std::strtod("1500.50", nullptr), 1500.0);
+
+  EXPECT_EQ(display_text(ColumnKind::Number, "1500.50"), "1500,5");
+  EXPECT_EQ(display_text(ColumnKind::Number, "0.500"), "0,5");
+  EXPECT_EQ(display_text(ColumnKind::Number, "1500.00"), "1500");
+  EXPECT_EQ(general_number_text(-0.75), "-0,75");
+  EXPECT_EQ(general_number_text(1.5e20), "1,5E20");
+
+  std::setlocale(LC_ALL, saved_locale.c_str());
+  if (old_path)
+    setenv("LOCPATH", saved_path.c_str(), 1);
+  else
+    unsetenv("LOCPATH");
 }
 
 }  // namespace

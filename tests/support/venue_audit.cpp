@@ -106,8 +106,9 @@ VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>&
 
   // Per key: how often the printed rows call for it, and how often rows still waiting may have.
   std::map<std::string, int> required, allowed;
-  for (const auto& row :
-       query(db, "select id, type, ifnull(zakaz, ''), ifnull(podzakaz, ''), status from print")) {
+  // The columns as they are, so that each reads as the program reads it (NULL as an empty text,
+  // a ZEROFILL number without its padding).
+  for (const auto& row : query(db, "select id, type, zakaz, podzakaz, status from print")) {
     if (left_out.count(row[0]) != 0)
       continue;
     ++audit.rows;
