@@ -14,6 +14,8 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/print_service.h"
@@ -111,8 +113,9 @@ class Bench {
   std::vector<Document> print_job(const JobKind& kind, const std::string& row);
   JobRun whole_job(const JobKind& kind, const std::string& row);
   PlanMeasurement per_id_plan(const JobKind& kind, const std::string& row, int line_span);
+  Cost cost(const std::vector<std::string>& statements, double seconds, double cpu_seconds);
   Limit limit(const Measurement& precheck);
-  double batch_seconds(const std::vector<std::string>& statements);
+  std::pair<double, double> batch_seconds(const std::vector<std::string>& statements);
   void empty_printer_folders();
   void check_counts(const std::string& what, std::int64_t observed, const ServerDelta& server);
 
@@ -134,10 +137,15 @@ class Bench {
 
   // The job being split into documents, and its statements by document.
   bool splitting_ = false;
+  bool capturing_ = false;
   std::vector<Document> documents_;
   std::vector<std::pair<std::size_t, std::string>> statements_;
+  // The statements of the last pre-check copy and of the last whole pre-check job.
+  std::vector<std::string> precheck_copy_statements_;
+  std::vector<std::string> precheck_job_statements_;
   std::size_t pages_out_ = 0;
   Stopwatch::time_point segment_start_;
+  double segment_cpu_ = 0;
   std::int64_t segment_sent_ = 0;
   ServerCounts segment_server_;
   platform::PrintedPage precheck_page_;  // a pre-check copy as printed
@@ -163,7 +171,7 @@ Bench::Bench(const Options& options)
   results_.server_version = admin_.query("SELECT VERSION()").rows.at(0).at(0);
   service_.db.connection.set_statement_observer([this](const std::string& statement) {
     ++sent_;
-    if (splitting_)
+    if (capturing_)
       statements_.push_back({documents_.size(), statement});
   });
   service_.open_database();
@@ -171,12 +179,14 @@ Bench::Bench(const Options& options)
     ++pages_out_;
     if (!splitting_)
       return;
+    const double cpu = thread_cpu_seconds();
     // The counters are read between two documents, outside the time of either.
     const ServerCounts now = read_server_counts(counters_);
-    documents_.push_back({seconds_between(segment_start_, out), output_seconds,
+    documents_.push_back({seconds_between(segment_start_, out), cpu - segment_cpu_, output_seconds,
                           sent_ - segment_sent_, now - segment_server_});
     segment_server_ = now;
     segment_sent_ = sent_;
+    segment_cpu_ = thread_cpu_seconds();
     segment_start_ = Stopwatch::now();
   };
 }
@@ -223,10 +233,11 @@ std::vector<Document> Bench::print_job(const JobKind& kind, const std::string& r
   clock_.pauses.clear();
   segment_server_ = read_server_counts(counters_);
   segment_sent_ = sent_;
-  splitting_ = true;
+  splitting_ = capturing_ = true;
+  segment_cpu_ = thread_cpu_seconds();
   segment_start_ = Stopwatch::now();
   job_of(kind.kind)(job);
-  splitting_ = false;
+  splitting_ = capturing_ = false;
 
   if (documents_.size() != kind.documents)
     throw std::runtime_error(std::string(kind.type) + " printed " +
@@ -235,6 +246,12 @@ std::vector<Document> Bench::print_job(const JobKind& kind, const std::string& r
     results_.pauses_per_precheck = clock_.pauses.size();
     if (!recording_.jobs.empty())
       precheck_page_ = recording_.jobs.front().page;
+    // The second copy's.
+    precheck_copy_statements_.clear();
+    for (const auto& [document, statement] : statements_) {
+      if (document == 1)
+        precheck_copy_statements_.push_back(statement);
+    }
   }
   empty_printer_folders();
   for (const Document& d : documents_)
@@ -249,15 +266,25 @@ JobRun Bench::whole_job(const JobKind& kind, const std::string& row) {
   const ServerCounts before = read_server_counts(counters_);
   const std::int64_t sent = sent_;
   pages_out_ = 0;
+  statements_.clear();
+  capturing_ = true;
+  const double cpu = thread_cpu_seconds();
   const Stopwatch::time_point start = Stopwatch::now();
   service_.check_queue();
   const Stopwatch::time_point end = Stopwatch::now();
-  const JobRun job{seconds_between(start, end), pages_out_, sent_ - sent,
+  const double cpu_end = thread_cpu_seconds();
+  capturing_ = false;
+  const JobRun job{seconds_between(start, end), cpu_end - cpu, pages_out_, sent_ - sent,
                    read_server_counts(counters_) - before};
   if (job.documents != kind.documents || !box_.shown.empty())
     throw std::runtime_error(std::string("the whole ") + kind.type + " job failed");
   empty_printer_folders();
   check_counts(std::string(kind.type) + " job", job.observed, job.server);
+  if (kind.kind == Kind::Precheck) {
+    precheck_job_statements_.clear();
+    for (const auto& sent_statement : statements_)
+      precheck_job_statements_.push_back(sent_statement.second);
+  }
   return job;
 }
 
@@ -286,16 +313,28 @@ PlanMeasurement Bench::per_id_plan(const JobKind& kind, const std::string& row, 
   return plan;
 }
 
-// The median time of sending `statements` one after the other.
-double Bench::batch_seconds(const std::vector<std::string>& statements) {
-  std::vector<double> batches;
+// The median time, and processor time, of sending `statements` one after the other.
+std::pair<double, double> Bench::batch_seconds(const std::vector<std::string>& statements) {
+  std::vector<double> wall, cpu;
   for (int b = 0; b < 101; ++b) {
+    const double cpu_start = thread_cpu_seconds();
     const Stopwatch::time_point start = Stopwatch::now();
     for (const std::string& statement : statements)
       service_.db.connection.query(Sql::fixed(statement));
-    batches.push_back(seconds_between(start, Stopwatch::now()));
+    wall.push_back(seconds_between(start, Stopwatch::now()));
+    cpu.push_back(thread_cpu_seconds() - cpu_start);
   }
-  return median(batches);
+  return {median(wall), median(cpu)};
+}
+
+Cost Bench::cost(const std::vector<std::string>& statements, double seconds, double cpu_seconds) {
+  Cost c;
+  c.statements = static_cast<double>(statements.size());
+  c.seconds = seconds;
+  c.cpu_seconds = cpu_seconds;
+  c.trivial_seconds = batch_seconds(std::vector<std::string>(statements.size(), "SELECT 1")).first;
+  std::tie(c.statements_seconds, c.statements_cpu_seconds) = batch_seconds(statements);
+  return c;
 }
 
 Limit Bench::limit(const Measurement& precheck) {
@@ -303,53 +342,17 @@ Limit Bench::limit(const Measurement& precheck) {
   l.menu_items = precheck.menu_items;
   l.line_span = precheck.line_span;
   l.items = results_.pauses_per_precheck;
-  std::vector<double> statements, seconds;
+  std::vector<double> copies, copies_cpu, jobs, jobs_cpu;
   for (const Document& d : precheck.recording) {
-    statements.push_back(static_cast<double>(d.observed));
-    seconds.push_back(d.seconds);
+    copies.push_back(d.seconds);
+    copies_cpu.push_back(d.cpu_seconds);
   }
-  l.statements = median(statements);
-  l.copy_seconds = median(seconds);
-  l.trivial_seconds =
-      batch_seconds(std::vector<std::string>(static_cast<std::size_t>(l.statements), "SELECT 1"));
-  // The second copy's statements, as the last job sent them.
-  std::vector<std::string> copy;
-  for (const auto& [document, statement] : statements_) {
-    if (document == 1)
-      copy.push_back(statement);
+  for (const JobRun& j : precheck.jobs_recording) {
+    jobs.push_back(j.seconds);
+    jobs_cpu.push_back(j.cpu_seconds);
   }
-  l.statements_seconds = batch_seconds(copy);
-  if (getenv("GAPS")) {
-    for (int gap : {0, 2, 5, 10, 20, 50, 100}) {
-      std::vector<double> batches;
-      for (int b = 0; b < 101; ++b) {
-        const Stopwatch::time_point start = Stopwatch::now();
-        for (const std::string& statement : copy) {
-          service_.db.connection.query(Sql::fixed(statement));
-          const auto until = Stopwatch::now() + std::chrono::microseconds(gap);
-          while (Stopwatch::now() < until) {
-          }
-        }
-        batches.push_back(seconds_between(start, Stopwatch::now()) - copy.size() * gap * 1e-6);
-      }
-      std::cerr << "gap " << gap << " us: statements " << median(batches) * 1e3 << " ms\n";
-    }
-    std::vector<std::string> ones(copy.size(), "SELECT 1");
-    for (int gap : {0, 5, 20}) {
-      std::vector<double> batches;
-      for (int b = 0; b < 101; ++b) {
-        const Stopwatch::time_point start = Stopwatch::now();
-        for (const std::string& statement : ones) {
-          service_.db.connection.query(Sql::fixed(statement));
-          const auto until = Stopwatch::now() + std::chrono::microseconds(gap);
-          while (Stopwatch::now() < until) {
-          }
-        }
-        batches.push_back(seconds_between(start, Stopwatch::now()) - copy.size() * gap * 1e-6);
-      }
-      std::cerr << "gap " << gap << " us: SELECT 1 " << median(batches) * 1e3 << " ms\n";
-    }
-  }
+  l.copy = cost(precheck_copy_statements_, median(copies), median(copies_cpu));
+  l.job = cost(precheck_job_statements_, median(jobs), median(jobs_cpu));
   return l;
 }
 

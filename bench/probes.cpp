@@ -1,5 +1,7 @@
 #include "bench/probes.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
@@ -8,6 +10,12 @@ namespace talvex::bench {
 
 double seconds_between(Stopwatch::time_point from, Stopwatch::time_point to) {
   return std::chrono::duration<double>(to - from).count();
+}
+
+double thread_cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 double median(std::vector<double> values) {

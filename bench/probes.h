@@ -15,6 +15,8 @@ namespace talvex::bench {
 using Stopwatch = std::chrono::steady_clock;
 
 double seconds_between(Stopwatch::time_point from, Stopwatch::time_point to);
+// The processor time the calling thread has used.
+double thread_cpu_seconds();
 double median(std::vector<double> values);
 
 // The server's own statement counters, summed over every session. Reading them is itself one

@@ -103,6 +103,8 @@ void write_notes(std::ostringstream& out, const Results& r) {
       << "- Time per document: from the job's start, or the previous document's end, to the "
          "document's end, the moment the print system has it; on the directory printer that "
          "includes writing its PDF and JSON, also shown apart as output.\n"
+      << "- Our CPU: the processor time of the thread that runs the job, the client side of its "
+         "statements included, the server's not.\n"
       << "- Statements: the server's Com_select + Com_update (and Questions, less the SHOW that "
          "reads them) read before and after, beside the count of our connection's observer.\n"
       << "- Per-id plan: the single-row reads of a document that visits every menu id, every line "
@@ -121,10 +123,11 @@ void write_notes(std::ostringstream& out, const Results& r) {
 void write_documents(std::ostringstream& out, const Results& r) {
   out << "## Per document\n\n"
       << "| Document | M | S | Statements, ours (server / observer) | Statements, per-id plan | "
-         "Fewer | Time, ours, recording printer (ms) | Time, ours, directory printer (ms) | "
+         "Fewer | Time, ours, recording printer (ms) | of which our CPU (ms) | Time, ours, "
+         "directory printer (ms) | "
          "of which PDF + JSON output (ms) | Time, per-id plan (ms) | Faster | Peak memory (MB) "
          "| Per-id plan run (server / observer statements) |\n"
-      << "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|---|\n";
+      << "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|---|\n";
   for (const Measurement& m : r.measurements) {
     const PlanMeasurement& plan = m.plans.front();
     const double plan_statements = plan.run.full_statements();
@@ -140,6 +143,7 @@ void write_documents(std::ostringstream& out, const Results& r) {
         << counts(each(m.recording, [](const Document& d) { return d.observed; })) << " | "
         << grouped(plan_statements) << " | " << times(plan_statements / document_statements(m))
         << " | " << ms(document_seconds(m)) << " | "
+        << ms(median(each(m.recording, [](const Document& d) { return d.cpu_seconds; }))) << " | "
         << ms(median(each(m.directory, [](const Document& d) { return d.seconds; }))) << " | "
         << ms(median(each(m.directory, [](const Document& d) { return d.output_seconds; })))
         << " | " << ms(plan_seconds(m)) << " | " << times(plan_seconds(m) / document_seconds(m))
@@ -165,21 +169,28 @@ void write_jobs(std::ostringstream& out, const Results& r) {
   }
 }
 
+void write_cost(std::ostringstream& out, const Limit& l, const char* what, const Cost& c) {
+  out << "| " << grouped(l.menu_items) << " | " << grouped(l.line_span) << " | " << what << " | "
+      << grouped(c.statements) << " | " << ms(c.seconds) << " | " << ms(c.trivial_seconds) << " | "
+      << fixed(c.seconds / c.trivial_seconds, 2) << " | " << ms(c.statements_seconds) << " | "
+      << fixed(c.seconds / c.statements_seconds, 2) << " | " << ms(c.cpu_seconds) << " | "
+      << ms(c.statements_cpu_seconds) << " |\n";
+}
+
 void write_limits(std::ostringstream& out, const Results& r) {
-  out << "\n## Close to the limit: a pre-check copy against its statements alone\n\n"
-      << "The copy's time on the recording printer (read, fold, lay out; pauses excluded) against "
-         "as many `SELECT 1` round trips as it sends statements, and against its own statements "
-         "sent again one after the other with nothing else done; on the same connection, in the "
-         "same run.\n\n"
-      << "| M | S | Items | Statements | Copy (ms) | As many SELECT 1 (ms) | Copy / SELECT 1 | Its "
-         "statements alone (ms) | Copy / its statements |\n"
-      << "|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n";
+  out << "\n## Close to the limit: a pre-check against its statements alone\n\n"
+      << "A pre-check copy of " << (r.limits.empty() ? 0 : r.limits.front().items)
+      << " items on the recording printer (read, fold, lay out; pauses excluded), and its whole "
+         "job, against as many `SELECT 1` round trips as they send statements, and against their "
+         "own statements sent again one after the other with nothing else done; on the same "
+         "connection, in the same run.\n\n"
+      << "| M | S | What | Statements | Time (ms) | As many SELECT 1 (ms) | Time / SELECT 1 | Its "
+         "statements alone (ms) | Time / its statements | Our CPU (ms) | Our CPU, its statements "
+         "alone (ms) |\n"
+      << "|--:|--:|---|--:|--:|--:|--:|--:|--:|--:|--:|\n";
   for (const Limit& l : r.limits) {
-    out << "| " << grouped(l.menu_items) << " | " << grouped(l.line_span) << " | " << l.items
-        << " | " << grouped(l.statements) << " | " << ms(l.copy_seconds) << " | "
-        << ms(l.trivial_seconds) << " | " << fixed(l.copy_seconds / l.trivial_seconds, 2) << " | "
-        << ms(l.statements_seconds) << " | " << fixed(l.copy_seconds / l.statements_seconds, 2)
-        << " |\n";
+    write_cost(out, l, "copy", l.copy);
+    write_cost(out, l, "whole job", l.job);
   }
   out << "\n## Directory printer folder\n\n"
       << "PDF + JSON output of a pre-check copy into a printer folder that holds no document: "
@@ -228,7 +239,7 @@ void write_targets(std::ostringstream& out, const Results& r) {
     }
   }
   for (const Limit& l : r.limits) {
-    const double ratio = l.copy_seconds / l.trivial_seconds;
+    const double ratio = l.copy.seconds / l.copy.trivial_seconds;
     out << "- Pre-check copy of " << l.items << " items at M = " << grouped(l.menu_items)
         << ", S = " << grouped(l.line_span) << ": ×" << fixed(ratio, 2)
         << " the time of as many SELECT 1 (target within ×2): " << verdict(ratio <= 2) << ".\n";

@@ -37,6 +37,7 @@ inline constexpr int kLineSpans[] = {20, 2000};
 // out, the part of it spent in the print system's output, and the statements sent meanwhile.
 struct Document {
   double seconds = 0;
+  double cpu_seconds = 0;  // of the benchmark's thread, which runs the job
   double output_seconds = 0;
   std::int64_t observed = 0;
   ServerDelta server;
@@ -45,6 +46,7 @@ struct Document {
 // A whole job, from the queue check to the status update.
 struct JobRun {
   double seconds = 0;
+  double cpu_seconds = 0;
   std::size_t documents = 0;
   std::int64_t observed = 0;
   ServerDelta server;
@@ -67,16 +69,24 @@ struct Measurement {
   long peak_kib = 0;  // while our jobs ran
 };
 
-// A pre-check copy against the same number of trivial statements' round trips, and against its
-// own statements sent again without anything else.
+// Time against the same number of trivial statements' round trips, and against the same
+// statements sent again without anything else.
+struct Cost {
+  double statements = 0;
+  double seconds = 0;
+  double cpu_seconds = 0;
+  double trivial_seconds = 0;
+  double statements_seconds = 0;
+  double statements_cpu_seconds = 0;
+};
+
+// A pre-check copy, and its whole job from the queue check to the status update.
 struct Limit {
   int menu_items = 0;
   int line_span = 0;
   std::size_t items = 0;
-  double statements = 0;
-  double copy_seconds = 0;
-  double trivial_seconds = 0;
-  double statements_seconds = 0;
+  Cost copy;
+  Cost job;
 };
 
 struct Results {
