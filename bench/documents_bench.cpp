@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -97,6 +98,22 @@ const std::string& row_of(Kind kind, const MeasuredOrder& order) {
   throw std::logic_error("unknown kind");
 }
 
+// One evening, a menu size M and a line span S, in a database of its own, printed by a print
+// service of its own on one connection.
+struct Scenario {
+  int menu_items = 0;
+  int line_span = 0;
+  std::unique_ptr<data::Connection> admin;  // fills the database and queues the jobs
+  std::unique_ptr<app::PrintService> service;
+  MeasuredOrder order;
+  std::vector<Measurement> measurements;  // one per kind of job, in the order of kKinds
+  // Per round: the pre-check copy's and whole job's statements as SELECT 1 and sent again alone.
+  std::size_t copy_statements = 0;
+  std::size_t job_statements = 0;
+  std::vector<double> copy_trivial, copy_alone, copy_alone_cpu;
+  std::vector<double> job_trivial, job_alone, job_alone_cpu;
+};
+
 class Bench {
  public:
   explicit Bench(const Options& options);
@@ -104,25 +121,28 @@ class Bench {
   Bench(const Bench&) = delete;
   Bench& operator=(const Bench&) = delete;
 
-  void run(int menu_items, int line_span);
+  // Every scenario is measured in turn in each round, so that a change in the machine's load
+  // spreads over all of them.
+  void run();
   void measure_folder_growth();
   Results& finish();
 
  private:
-  void queue(const std::string& row);
-  std::vector<Document> print_job(const JobKind& kind, const std::string& row);
-  JobRun whole_job(const JobKind& kind, const std::string& row);
-  PlanMeasurement per_id_plan(const JobKind& kind, const std::string& row, int line_span);
-  Cost cost(const std::vector<std::string>& statements, double seconds, double cpu_seconds);
-  Limit limit(const Measurement& precheck);
-  std::pair<double, double> batch_seconds(const std::vector<std::string>& statements);
+  void prepare(Scenario& s);
+  void measure_round(Scenario& s, int round);
+  void queue(Scenario& s, const std::string& row);
+  std::vector<Document> print_job(Scenario& s, const JobKind& kind);
+  JobRun whole_job(Scenario& s, const JobKind& kind);
+  PlanMeasurement per_id_plan(Scenario& s, const JobKind& kind);
+  void measure_limits(Scenario& s);
+  std::pair<double, double> batch_seconds(data::Connection& c,
+                                          const std::vector<std::string>& statements, int batches);
   void empty_printer_folders();
   void check_counts(const std::string& what, std::int64_t observed, const ServerDelta& server);
 
   Options options_;
   Results results_;
   testing::PrivateServer server_;
-  data::Connection admin_;     // fills the database and queues the jobs
   data::Connection counters_;  // reads the server's counters
   fs::path printer_folders_;
   testing::RecordingPrintSystem recording_;
@@ -132,8 +152,8 @@ class Bench {
   testing::FakePanel panel_;
   testing::FakeMessageBox box_;
   testing::FakeClock clock_;  // its pause() returns at once
-  app::PrintService service_;
-  std::int64_t sent_ = 0;  // statements the service's connection sent, by its observer
+  std::vector<Scenario> scenarios_;
+  std::int64_t sent_ = 0;  // statements the services' connections sent, by their observers
 
   // The job being split into documents, and its statements by document.
   bool splitting_ = false;
@@ -153,28 +173,18 @@ class Bench {
 
 Bench::Bench(const Options& options)
     : options_(options),
-      admin_(server_.params("screen")),
       counters_(server_.params("")),
       printer_folders_(make_printer_folders()),
       recording_(kPrinterFolders),
-      directory_(printer_folders_),
-      service_(server_.params("screen"),
-               app::Services{panel_, printer_, box_, clock_, "Talvex benchmark"}) {
+      directory_(printer_folders_) {
   results_.runs = options.runs;
   results_.plan_runs = options.plan_runs;
   results_.plan_budget = options.plan_budget;
   results_.orders = EveningShape{}.orders;
   results_.lines_per_order = EveningShape{}.lines_per_order;
   results_.load_before = load_average();
+  results_.server_version = counters_.query("SELECT VERSION()").rows.at(0).at(0);
 
-  testing::create_schema_database(server_.params(""), "screen");
-  results_.server_version = admin_.query("SELECT VERSION()").rows.at(0).at(0);
-  service_.db.connection.set_statement_observer([this](const std::string& statement) {
-    ++sent_;
-    if (capturing_)
-      statements_.push_back({documents_.size(), statement});
-  });
-  service_.open_database();
   timed_.page_ended = [this](double output_seconds, Stopwatch::time_point out) {
     ++pages_out_;
     if (!splitting_)
@@ -189,6 +199,14 @@ Bench::Bench(const Options& options)
     segment_cpu_ = thread_cpu_seconds();
     segment_start_ = Stopwatch::now();
   };
+  for (const int menu_items : kMenuSizes) {
+    for (const int line_span : kLineSpans) {
+      Scenario& s = scenarios_.emplace_back();
+      s.menu_items = menu_items;
+      s.line_span = line_span;
+      prepare(s);
+    }
+  }
 }
 
 Bench::~Bench() {
@@ -196,11 +214,40 @@ Bench::~Bench() {
   fs::remove_all(printer_folders_, ignored);
 }
 
+void Bench::prepare(Scenario& s) {
+  const std::string database =
+      "evening_" + std::to_string(s.menu_items) + "_" + std::to_string(s.line_span);
+  testing::create_schema_database(server_.params(""), database);
+  s.admin = std::make_unique<data::Connection>(server_.params(database));
+  s.order = fill_evening(*s.admin, EveningShape{s.menu_items, s.line_span});
+  if (s.order.line_span != s.line_span)
+    throw std::runtime_error("the order spans " + std::to_string(s.order.line_span) + " line ids");
+  std::cerr << "M = " << s.menu_items << ", S = " << s.line_span << ": order " << s.order.order
+            << ", " << s.order.concurrent_orders << " orders at a time, payments spanning "
+            << s.order.payment_span << " ids\n";
+
+  s.service = std::make_unique<app::PrintService>(
+      server_.params(database), app::Services{panel_, printer_, box_, clock_, "Talvex benchmark"});
+  s.service->db.connection.set_statement_observer([this](const std::string& statement) {
+    ++sent_;
+    if (capturing_)
+      statements_.push_back({documents_.size(), statement});
+  });
+  s.service->open_database();
+  s.service->load_settings();
+  for (const JobKind& kind : kKinds) {
+    Measurement& m = s.measurements.emplace_back();
+    m.kind = &kind;
+    m.menu_items = s.menu_items;
+    m.line_span = s.line_span;
+  }
+}
+
 // The job's row waits, and the queue slot stands on it as the queue check leaves it.
-void Bench::queue(const std::string& row) {
+void Bench::queue(Scenario& s, const std::string& row) {
   stop_when_interrupted();
-  admin_.execute(Sql::fixed("UPDATE print SET status='no' WHERE id=" + row));
-  service_.db.queue.reload("select * from print where status='no' ORDER BY id ASC");
+  s.admin->execute(Sql::fixed("UPDATE print SET status='no' WHERE id=" + row));
+  s.service->db.queue.reload("select * from print where status='no' ORDER BY id ASC");
 }
 
 void Bench::empty_printer_folders() {
@@ -222,12 +269,13 @@ void Bench::check_counts(const std::string& what, std::int64_t observed,
 }
 
 // Our job, called as the print service calls it, split into its documents.
-std::vector<Document> Bench::print_job(const JobKind& kind, const std::string& row) {
-  queue(row);
-  const std::string print_id = service_.db.queue.text("id");
+std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
+  queue(s, row_of(kind.kind, s.order));
+  data::Database& db = s.service->db;
+  const std::string print_id = db.queue.text("id");
   tickets::JobProgress progress;
-  tickets::JobContext job{service_.db, printer_, clock_,    service_.settings,
-                          print_id,    progress, [](int) {}};
+  tickets::JobContext job{db,       printer_, clock_,    s.service->settings,
+                          print_id, progress, [](int) {}};
   documents_.clear();
   statements_.clear();
   clock_.pauses.clear();
@@ -260,9 +308,10 @@ std::vector<Document> Bench::print_job(const JobKind& kind, const std::string& r
 }
 
 // The whole job as the print service runs it: the queue check, the documents, the status update.
-JobRun Bench::whole_job(const JobKind& kind, const std::string& row) {
+JobRun Bench::whole_job(Scenario& s, const JobKind& kind) {
   stop_when_interrupted();
-  admin_.execute(Sql::fixed("UPDATE print SET status='no' WHERE id=" + row));
+  s.admin->execute(
+      Sql::fixed("UPDATE print SET status='no' WHERE id=" + row_of(kind.kind, s.order)));
   const ServerCounts before = read_server_counts(counters_);
   const std::int64_t sent = sent_;
   pages_out_ = 0;
@@ -270,7 +319,7 @@ JobRun Bench::whole_job(const JobKind& kind, const std::string& row) {
   capturing_ = true;
   const double cpu = thread_cpu_seconds();
   const Stopwatch::time_point start = Stopwatch::now();
-  service_.check_queue();
+  s.service->check_queue();
   const Stopwatch::time_point end = Stopwatch::now();
   const double cpu_end = thread_cpu_seconds();
   capturing_ = false;
@@ -289,13 +338,14 @@ JobRun Bench::whole_job(const JobKind& kind, const std::string& row) {
 }
 
 // The document's per-id plan: BAR's ticket of the order ticket job, the bills' first copy.
-PlanMeasurement Bench::per_id_plan(const JobKind& kind, const std::string& row, int line_span) {
-  data::Database& db = service_.db;
-  queue(row);
+PlanMeasurement Bench::per_id_plan(Scenario& s, const JobKind& kind) {
+  data::Database& db = s.service->db;
+  const std::string& row = row_of(kind.kind, s.order);
+  queue(s, row);
   if (kind.kind == Kind::OrderTicket)
     db.printers.reload("select * from printers WHERE id='2'");
   const std::string print_id = db.queue.text("id");
-  const int per_menu_id = line_span + (kind.kind == Kind::OrderTicket ? 3 : 1);
+  const int per_menu_id = s.line_span + (kind.kind == Kind::OrderTicket ? 3 : 1);
   const int limit = std::max(1, static_cast<int>(options_.plan_budget / per_menu_id));
 
   const ServerCounts before = read_server_counts(counters_);
@@ -306,7 +356,7 @@ PlanMeasurement Bench::per_id_plan(const JobKind& kind, const std::string& row, 
                  : read_bill_copy_per_id(db, print_id, "KASSA", kind.kind == Kind::Receipt, limit);
   plan.observed = sent_ - sent;
   plan.server = read_server_counts(counters_) - before;
-  admin_.execute(Sql::fixed("UPDATE print SET status='yes' WHERE id=" + row));
+  s.admin->execute(Sql::fixed("UPDATE print SET status='yes' WHERE id=" + row));
   check_counts(std::string(kind.document) + " per-id plan", plan.observed, plan.server);
   if (plan.observed != plan.run.statements)
     throw std::runtime_error("the per-id plan miscounted its statements");
@@ -314,86 +364,70 @@ PlanMeasurement Bench::per_id_plan(const JobKind& kind, const std::string& row, 
 }
 
 // The median time, and processor time, of sending `statements` one after the other.
-std::pair<double, double> Bench::batch_seconds(const std::vector<std::string>& statements) {
+std::pair<double, double> Bench::batch_seconds(data::Connection& c,
+                                               const std::vector<std::string>& statements,
+                                               int batches) {
   std::vector<double> wall, cpu;
-  for (int b = 0; b < 101; ++b) {
+  for (int b = 0; b < batches; ++b) {
     const double cpu_start = thread_cpu_seconds();
     const Stopwatch::time_point start = Stopwatch::now();
     for (const std::string& statement : statements)
-      service_.db.connection.query(Sql::fixed(statement));
+      c.query(Sql::fixed(statement));
     wall.push_back(seconds_between(start, Stopwatch::now()));
     cpu.push_back(thread_cpu_seconds() - cpu_start);
   }
   return {median(wall), median(cpu)};
 }
 
-Cost Bench::cost(const std::vector<std::string>& statements, double seconds, double cpu_seconds) {
-  Cost c;
-  c.statements = static_cast<double>(statements.size());
-  c.seconds = seconds;
-  c.cpu_seconds = cpu_seconds;
-  c.trivial_seconds = batch_seconds(std::vector<std::string>(statements.size(), "SELECT 1")).first;
-  std::tie(c.statements_seconds, c.statements_cpu_seconds) = batch_seconds(statements);
-  return c;
+// The statements of the pre-check's last copy and whole job, as as many SELECT 1 and sent again
+// alone, right after the jobs that sent them.
+void Bench::measure_limits(Scenario& s) {
+  data::Connection& c = s.service->db.connection;
+  constexpr int kBatches = 21;
+  const auto measure = [&](const std::vector<std::string>& statements, std::vector<double>& trivial,
+                           std::vector<double>& alone, std::vector<double>& alone_cpu) {
+    trivial.push_back(
+        batch_seconds(c, std::vector<std::string>(statements.size(), "SELECT 1"), kBatches).first);
+    const auto [seconds, cpu] = batch_seconds(c, statements, kBatches);
+    alone.push_back(seconds);
+    alone_cpu.push_back(cpu);
+  };
+  s.copy_statements = precheck_copy_statements_.size();
+  s.job_statements = precheck_job_statements_.size();
+  measure(precheck_copy_statements_, s.copy_trivial, s.copy_alone, s.copy_alone_cpu);
+  measure(precheck_job_statements_, s.job_trivial, s.job_alone, s.job_alone_cpu);
 }
 
-Limit Bench::limit(const Measurement& precheck) {
-  Limit l;
-  l.menu_items = precheck.menu_items;
-  l.line_span = precheck.line_span;
-  l.items = results_.pauses_per_precheck;
-  std::vector<double> copies, copies_cpu, jobs, jobs_cpu;
-  for (const Document& d : precheck.recording) {
-    copies.push_back(d.seconds);
-    copies_cpu.push_back(d.cpu_seconds);
-  }
-  for (const JobRun& j : precheck.jobs_recording) {
-    jobs.push_back(j.seconds);
-    jobs_cpu.push_back(j.cpu_seconds);
-  }
-  l.copy = cost(precheck_copy_statements_, median(copies), median(copies_cpu));
-  l.job = cost(precheck_job_statements_, median(jobs), median(jobs_cpu));
-  return l;
-}
-
-void Bench::run(int menu_items, int line_span) {
-  const MeasuredOrder order = fill_evening(admin_, EveningShape{menu_items, line_span});
-  if (order.line_span != line_span)
-    throw std::runtime_error("the order spans " + std::to_string(order.line_span) + " line ids");
-  service_.load_settings();
-  std::cerr << "M = " << menu_items << ", S = " << line_span << ": order " << order.order << ", "
-            << order.concurrent_orders << " orders at a time, payments spanning "
-            << order.payment_span << " ids\n";
-
-  for (const JobKind& kind : kKinds) {
-    const std::string& row = row_of(kind.kind, order);
-    // Warm the caches, the fonts and the PDF writer first.
-    timed_.use(directory_);
-    print_job(kind, row);
-    timed_.use(recording_);
-    print_job(kind, row);
-
-    Measurement m;
-    m.kind = &kind;
-    m.menu_items = menu_items;
-    m.line_span = line_span;
+void Bench::measure_round(Scenario& s, int round) {
+  const bool warming = round < 0;  // caches, fonts and the PDF writer
+  for (std::size_t k = 0; k < std::size(kKinds); ++k) {
+    const JobKind& kind = kKinds[k];
+    Measurement& m = s.measurements[k];
     results_.peak_resets = reset_peak_memory() && results_.peak_resets;
-    for (int r = 0; r < options_.runs; ++r) {
-      timed_.use(recording_);
-      for (const Document& d : print_job(kind, row))
-        m.recording.push_back(d);
-      m.jobs_recording.push_back(whole_job(kind, row));
-      timed_.use(directory_);
-      for (const Document& d : print_job(kind, row))
-        m.directory.push_back(d);
-      m.jobs_directory.push_back(whole_job(kind, row));
-    }
-    m.peak_kib = peak_memory_kib();
-    for (int r = 0; r < options_.plan_runs; ++r)
-      m.plans.push_back(per_id_plan(kind, row, line_span));
-    results_.measurements.push_back(m);
+    timed_.use(recording_);
+    const std::vector<Document> recorded = print_job(s, kind);
+    const JobRun recorded_job = whole_job(s, kind);
+    timed_.use(directory_);
+    const std::vector<Document> written = print_job(s, kind);
+    const JobRun written_job = whole_job(s, kind);
+    if (warming)
+      continue;
+    m.peak_kib = std::max(m.peak_kib, peak_memory_kib());
+    m.recording.insert(m.recording.end(), recorded.begin(), recorded.end());
+    m.directory.insert(m.directory.end(), written.begin(), written.end());
+    m.jobs_recording.push_back(recorded_job);
+    m.jobs_directory.push_back(written_job);
     if (kind.kind == Kind::Precheck)
-      results_.limits.push_back(limit(m));
+      measure_limits(s);
+    if (round < options_.plan_runs)
+      m.plans.push_back(per_id_plan(s, kind));
+  }
+}
+
+void Bench::run() {
+  for (int round = -1; round < options_.runs; ++round) {
+    for (Scenario& s : scenarios_)
+      measure_round(s, round);
   }
 }
 
@@ -429,6 +463,31 @@ void Bench::measure_folder_growth() {
 
 Results& Bench::finish() {
   results_.load_after = load_average();
+  for (const Scenario& s : scenarios_) {
+    results_.measurements.insert(results_.measurements.end(), s.measurements.begin(),
+                                 s.measurements.end());
+    const Measurement& precheck = s.measurements[1];
+    Limit l;
+    l.menu_items = s.menu_items;
+    l.line_span = s.line_span;
+    l.items = results_.pauses_per_precheck;
+    l.copy.statements = static_cast<double>(s.copy_statements);
+    l.copy.seconds = median(each(precheck.recording, [](const Document& d) { return d.seconds; }));
+    l.copy.cpu_seconds =
+        median(each(precheck.recording, [](const Document& d) { return d.cpu_seconds; }));
+    l.copy.trivial_seconds = median(s.copy_trivial);
+    l.copy.statements_seconds = median(s.copy_alone);
+    l.copy.statements_cpu_seconds = median(s.copy_alone_cpu);
+    l.job.statements = static_cast<double>(s.job_statements);
+    l.job.seconds =
+        median(each(precheck.jobs_recording, [](const JobRun& j) { return j.seconds; }));
+    l.job.cpu_seconds =
+        median(each(precheck.jobs_recording, [](const JobRun& j) { return j.cpu_seconds; }));
+    l.job.trivial_seconds = median(s.job_trivial);
+    l.job.statements_seconds = median(s.job_alone);
+    l.job.statements_cpu_seconds = median(s.job_alone_cpu);
+    results_.limits.push_back(l);
+  }
   return results_;
 }
 
@@ -473,10 +532,7 @@ int main(int argc, char** argv) {
     int qt_argc = 1;
     QGuiApplication application(qt_argc, argv);
     Bench bench(options);
-    for (const int menu_items : kMenuSizes) {
-      for (const int line_span : kLineSpans)
-        bench.run(menu_items, line_span);
-    }
+    bench.run();
     bench.measure_folder_growth();
     const std::string text = report(bench.finish());
     std::cout << text;

@@ -19,6 +19,15 @@ double seconds_between(Stopwatch::time_point from, Stopwatch::time_point to);
 double thread_cpu_seconds();
 double median(std::vector<double> values);
 
+// `value` of every row, as numbers to take the median of.
+template <typename T, typename F>
+std::vector<double> each(const std::vector<T>& rows, F value) {
+  std::vector<double> out;
+  for (const T& row : rows)
+    out.push_back(static_cast<double>(value(row)));
+  return out;
+}
+
 // The server's own statement counters, summed over every session. Reading them is itself one
 // statement (a SHOW, counted in Questions but in no Com_ counter).
 struct ServerCounts {

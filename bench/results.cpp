@@ -12,14 +12,6 @@
 namespace talvex::bench {
 namespace {
 
-template <typename T, typename F>
-std::vector<double> each(const std::vector<T>& rows, F value) {
-  std::vector<double> out;
-  for (const T& row : rows)
-    out.push_back(static_cast<double>(value(row)));
-  return out;
-}
-
 std::string grouped(double value) {
   std::string digits = std::to_string(static_cast<long long>(value + 0.5));
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
