@@ -98,6 +98,23 @@ const std::string& row_of(Kind kind, const MeasuredOrder& order) {
   throw std::logic_error("unknown kind");
 }
 
+// Samples of a piece of work and of its statements, as many SELECT 1 and sent again alone: see
+// Cost.
+struct CostSamples {
+  std::size_t statements = 0;
+  std::vector<double> seconds, cpu_seconds, trivial_seconds, statements_seconds,
+      statements_cpu_seconds;
+
+  Cost medians() const {
+    return {static_cast<double>(statements),
+            median(seconds),
+            median(cpu_seconds),
+            median(trivial_seconds),
+            median(statements_seconds),
+            median(statements_cpu_seconds)};
+  }
+};
+
 // One evening, a menu size M and a line span S, in a database of its own, printed by a print
 // service of its own on one connection.
 struct Scenario {
@@ -107,11 +124,8 @@ struct Scenario {
   std::unique_ptr<app::PrintService> service;
   MeasuredOrder order;
   std::vector<Measurement> measurements;  // one per kind of job, in the order of kKinds
-  // Per round: the pre-check copy's and whole job's statements as SELECT 1 and sent again alone.
-  std::size_t copy_statements = 0;
-  std::size_t job_statements = 0;
-  std::vector<double> copy_trivial, copy_alone, copy_alone_cpu;
-  std::vector<double> job_trivial, job_alone, job_alone_cpu;
+  // A pre-check copy, the whole pre-check job, and the job run again and again.
+  CostSamples copy, job, repeated_job;
 };
 
 class Bench {
@@ -160,8 +174,9 @@ class Bench {
   bool capturing_ = false;
   std::vector<Document> documents_;
   std::vector<std::pair<std::size_t, std::string>> statements_;
-  // The statements of the last pre-check copy and of the last whole pre-check job.
+  // The statements of the last pre-check: one copy, the job called directly, the whole job.
   std::vector<std::string> precheck_copy_statements_;
+  std::vector<std::string> precheck_direct_statements_;
   std::vector<std::string> precheck_job_statements_;
   std::size_t pages_out_ = 0;
   Stopwatch::time_point segment_start_;
@@ -294,11 +309,12 @@ std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
     results_.pauses_per_precheck = clock_.pauses.size();
     if (!recording_.jobs.empty())
       precheck_page_ = recording_.jobs.front().page;
-    // The second copy's.
     precheck_copy_statements_.clear();
+    precheck_direct_statements_.clear();
     for (const auto& [document, statement] : statements_) {
-      if (document == 1)
+      if (document == 1)  // the second copy's
         precheck_copy_statements_.push_back(statement);
+      precheck_direct_statements_.push_back(statement);
     }
   }
   empty_printer_folders();
@@ -379,23 +395,45 @@ std::pair<double, double> Bench::batch_seconds(data::Connection& c,
   return {median(wall), median(cpu)};
 }
 
-// The statements of the pre-check's last copy and whole job, as as many SELECT 1 and sent again
-// alone, right after the jobs that sent them.
+// The pre-check job called again and again on the recording printer, with nothing in between but
+// queueing its row; then the statements of the last copy, direct job and whole job as many
+// SELECT 1 and sent again alone, right after the jobs that sent them.
 void Bench::measure_limits(Scenario& s) {
-  data::Connection& c = s.service->db.connection;
+  const JobKind& precheck = kKinds[1];
+  data::Database& db = s.service->db;
+  timed_.use(recording_);
+  std::vector<double> seconds, cpu_seconds;
+  for (int r = 0; r < 21; ++r) {
+    queue(s, row_of(precheck.kind, s.order));
+    const std::string print_id = db.queue.text("id");
+    tickets::JobProgress progress;
+    tickets::JobContext job{db,       printer_, clock_,    s.service->settings,
+                            print_id, progress, [](int) {}};
+    const double cpu = thread_cpu_seconds();
+    const Stopwatch::time_point start = Stopwatch::now();
+    job_of(precheck.kind)(job);
+    seconds.push_back(seconds_between(start, Stopwatch::now()));
+    cpu_seconds.push_back(thread_cpu_seconds() - cpu);
+    recording_.jobs.clear();
+  }
+  s.repeated_job.seconds.push_back(median(seconds));
+  s.repeated_job.cpu_seconds.push_back(median(cpu_seconds));
+
   constexpr int kBatches = 21;
-  const auto measure = [&](const std::vector<std::string>& statements, std::vector<double>& trivial,
-                           std::vector<double>& alone, std::vector<double>& alone_cpu) {
-    trivial.push_back(
-        batch_seconds(c, std::vector<std::string>(statements.size(), "SELECT 1"), kBatches).first);
-    const auto [seconds, cpu] = batch_seconds(c, statements, kBatches);
-    alone.push_back(seconds);
-    alone_cpu.push_back(cpu);
+  const auto against_statements = [&](const std::vector<std::string>& statements,
+                                      CostSamples& samples) {
+    samples.statements = statements.size();
+    samples.trivial_seconds.push_back(
+        batch_seconds(db.connection, std::vector<std::string>(statements.size(), "SELECT 1"),
+                      kBatches)
+            .first);
+    const auto [alone, alone_cpu] = batch_seconds(db.connection, statements, kBatches);
+    samples.statements_seconds.push_back(alone);
+    samples.statements_cpu_seconds.push_back(alone_cpu);
   };
-  s.copy_statements = precheck_copy_statements_.size();
-  s.job_statements = precheck_job_statements_.size();
-  measure(precheck_copy_statements_, s.copy_trivial, s.copy_alone, s.copy_alone_cpu);
-  measure(precheck_job_statements_, s.job_trivial, s.job_alone, s.job_alone_cpu);
+  against_statements(precheck_copy_statements_, s.copy);
+  against_statements(precheck_job_statements_, s.job);
+  against_statements(precheck_direct_statements_, s.repeated_job);
 }
 
 void Bench::measure_round(Scenario& s, int round) {
@@ -417,8 +455,15 @@ void Bench::measure_round(Scenario& s, int round) {
     m.directory.insert(m.directory.end(), written.begin(), written.end());
     m.jobs_recording.push_back(recorded_job);
     m.jobs_directory.push_back(written_job);
-    if (kind.kind == Kind::Precheck)
+    if (kind.kind == Kind::Precheck) {
+      for (const Document& d : recorded) {
+        s.copy.seconds.push_back(d.seconds);
+        s.copy.cpu_seconds.push_back(d.cpu_seconds);
+      }
+      s.job.seconds.push_back(recorded_job.seconds);
+      s.job.cpu_seconds.push_back(recorded_job.cpu_seconds);
       measure_limits(s);
+    }
     if (round < options_.plan_runs)
       m.plans.push_back(per_id_plan(s, kind));
   }
@@ -466,26 +511,13 @@ Results& Bench::finish() {
   for (const Scenario& s : scenarios_) {
     results_.measurements.insert(results_.measurements.end(), s.measurements.begin(),
                                  s.measurements.end());
-    const Measurement& precheck = s.measurements[1];
     Limit l;
     l.menu_items = s.menu_items;
     l.line_span = s.line_span;
     l.items = results_.pauses_per_precheck;
-    l.copy.statements = static_cast<double>(s.copy_statements);
-    l.copy.seconds = median(each(precheck.recording, [](const Document& d) { return d.seconds; }));
-    l.copy.cpu_seconds =
-        median(each(precheck.recording, [](const Document& d) { return d.cpu_seconds; }));
-    l.copy.trivial_seconds = median(s.copy_trivial);
-    l.copy.statements_seconds = median(s.copy_alone);
-    l.copy.statements_cpu_seconds = median(s.copy_alone_cpu);
-    l.job.statements = static_cast<double>(s.job_statements);
-    l.job.seconds =
-        median(each(precheck.jobs_recording, [](const JobRun& j) { return j.seconds; }));
-    l.job.cpu_seconds =
-        median(each(precheck.jobs_recording, [](const JobRun& j) { return j.cpu_seconds; }));
-    l.job.trivial_seconds = median(s.job_trivial);
-    l.job.statements_seconds = median(s.job_alone);
-    l.job.statements_cpu_seconds = median(s.job_alone_cpu);
+    l.copy = s.copy.medians();
+    l.job = s.job.medians();
+    l.repeated_job = s.repeated_job.medians();
     results_.limits.push_back(l);
   }
   return results_;

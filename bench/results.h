@@ -80,13 +80,15 @@ struct Cost {
   double statements_cpu_seconds = 0;
 };
 
-// A pre-check copy, and its whole job from the queue check to the status update.
+// A pre-check copy; its whole job from the queue check to the status update; and the job called
+// again and again, with nothing in between but queueing its row.
 struct Limit {
   int menu_items = 0;
   int line_span = 0;
   std::size_t items = 0;
   Cost copy;
   Cost job;
+  Cost repeated_job;
 };
 
 struct Results {
