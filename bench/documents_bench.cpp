@@ -399,7 +399,7 @@ std::pair<double, double> Bench::batch_seconds(data::Connection& c,
 // queueing its row; then the statements of the last copy, direct job and whole job as many
 // SELECT 1 and sent again alone, right after the jobs that sent them.
 void Bench::measure_limits(Scenario& s) {
-  const JobKind& precheck = kKinds[1];
+  const JobKind& precheck = job_kind(Kind::Precheck);
   data::Database& db = s.service->db;
   timed_.use(recording_);
   std::vector<double> seconds, cpu_seconds;

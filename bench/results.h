@@ -30,6 +30,14 @@ inline constexpr JobKind kKinds[] = {
     {Kind::Receipt, "zakaz_close", "receipt copy", 2, 16},
 };
 
+inline const JobKind& job_kind(Kind kind) {
+  for (const JobKind& k : kKinds) {
+    if (k.kind == kind)
+      return k;
+  }
+  return kKinds[0];
+}
+
 inline constexpr int kMenuSizes[] = {300, 3000};
 inline constexpr int kLineSpans[] = {20, 2000};
 
