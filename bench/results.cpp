@@ -177,7 +177,10 @@ void write_limits(std::ostringstream& out, const Results& r) {
          "called 21 times in a row with nothing in between but queueing its row; each against as "
          "many `SELECT 1` round trips as it sends statements, and against its own statements sent "
          "again one after the other with nothing else done; on the same connection, in the same "
-         "run.\n\n"
+         "run. A round trip's time depends on the machine's state (on a virtual machine whose "
+         "processors are otherwise idle it can be several times longer, as each reply waits for "
+         "one to wake up), and the ratios with it; the time of a SELECT 1 round trip is under "
+         "Targets.\n\n"
       << "| M | S | What | Statements | Time (ms) | As many SELECT 1 (ms) | Time / SELECT 1 | Its "
          "statements alone (ms) | Time / its statements | Our CPU (ms) | Our CPU, its statements "
          "alone (ms) |\n"
@@ -243,7 +246,8 @@ void write_targets(std::ostringstream& out, const Results& r) {
         << " of SELECT 1; the job called again and again takes ×"
         << fixed(l.repeated_job.seconds / l.repeated_job.trivial_seconds, 2) << " of SELECT 1, ×"
         << fixed(l.repeated_job.seconds / l.repeated_job.statements_seconds, 2)
-        << " of its statements.\n";
+        << " of its statements. A SELECT 1 round trip took "
+        << fixed(l.copy.trivial_seconds / l.copy.statements * 1e6, 0) << " µs.\n";
   }
 }
 
