@@ -145,7 +145,18 @@ bool DirectoryPrintSystem::can_open(int index) {
 void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   const fs::path dir = folder(index);
   char stem[32];
-  std::snprintf(stem, sizeof stem, "%06ld", next_number(dir));
+  // The folder is listed once; after that the number goes on from the last document, unless
+  // something else wrote that number meanwhile.
+  long& number = next_numbers_[dir.string()];
+  const auto taken = [&](long n) {
+    std::snprintf(stem, sizeof stem, "%06ld", n);
+    std::error_code ignored;
+    return fs::exists(dir / (std::string(stem) + ".pdf"), ignored) ||
+           fs::exists(dir / (std::string(stem) + ".json"), ignored);
+  };
+  if (number == 0 || taken(number))
+    number = next_number(dir);
+  std::snprintf(stem, sizeof stem, "%06ld", number);
   const fs::path pdf = dir / (std::string(stem) + ".pdf");
   const fs::path json = dir / (std::string(stem) + ".json");
   const fs::path pdf_part = dir / ("." + std::string(stem) + ".pdf.part");
@@ -155,6 +166,7 @@ void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
     write_text_file(json_part, json_record(printer_name(index), index, page));
     rename_file(pdf_part, pdf);
     rename_file(json_part, json);
+    ++number;
   } catch (...) {
     std::error_code ignored;
     fs::remove(pdf_part, ignored);

@@ -210,6 +210,13 @@ TEST_F(DirectoryPrintersTest, NumberingGoesOnFromTheHighestNumberInEachFolder) {
   EXPECT_NE(read_file(root() / "KASSA" / "000011.json").find("\"title\": \"b\""),
             std::string::npos);
   EXPECT_EQ(files_in(root() / "kitchen"), (std::vector<std::string>{"000001.json", "000001.pdf"}));
+
+  // A document written there by something else meanwhile keeps its number.
+  write_file(root() / "KASSA" / "000012.json", "");
+  write_file(root() / "KASSA" / "000015.pdf", "");
+  print_page(1, "d", {{0, 0, 8, "d"}});
+  EXPECT_NE(read_file(root() / "KASSA" / "000016.json").find("\"title\": \"d\""),
+            std::string::npos);
 }
 
 TEST_F(DirectoryPrintersTest, AFolderRemovedAfterListingCannotBeOpened) {
