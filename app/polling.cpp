@@ -11,6 +11,8 @@ namespace {
 constexpr std::int32_t kDataCheckTicks = 10;
 // A countdown that cannot be reloaded from printer_timer starts again from here.
 constexpr std::int32_t kFallbackQueueTicks = 10;
+// A job that failed while printing is tried again after this many ticks.
+constexpr std::int32_t kFailedJobTicks = 300;
 // At most this many passed-over rows are named on the panel.
 constexpr std::size_t kNamedRows = 3;
 
@@ -142,9 +144,14 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
     ((*jobs_).*job)(context);
   } catch (...) {
     // The countdown the job left says when its row is due again: 300 ticks while a document
-    // was being printed, 2 when only the final status update failed. The row waits that long
+    // was being printed, 2 when only the final status update failed. A row that had failed
+    // before waits the full 300 ticks whatever failed, or a status update that the database keeps
+    // refusing would take the row ahead of the rows behind it at every check. The row waits
     // while the rows behind it print; the queue goes on as if no job had run.
-    held_until_[id] = queue_ticks_ + std::max(queue_countdown, 1);
+    const bool failed_before = held_until_.count(id) != 0;
+    const std::int32_t wait =
+        failed_before ? std::max(queue_countdown, kFailedJobTicks) : std::max(queue_countdown, 1);
+    held_until_[id] = queue_ticks_ + wait;
     queue_countdown = resume;
     throw;
   }

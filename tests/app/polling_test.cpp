@@ -167,6 +167,33 @@ TEST_F(PollingTest, RowWhoseStatusUpdateFailedIsDueAgainTwoTicksLater) {
   EXPECT_EQ(order, (std::vector<std::string>{"1@10", "1@15", "2@17"}));
 }
 
+TEST_F(PollingTest, RowWhoseStatusUpdateFailsAgainWaitsThreeHundredTicks) {
+  standard_settings("5");
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES "
+      "(1, 10, 1, 'predcheck', 'no'), (2, 20, 1, 'zakaz_close', 'no')");
+  jobs->failing_update = {"1"};
+  start();
+  tick(10);
+  tick(5);
+  tick(5);
+  std::vector<std::string> order;
+  for (const auto& r : jobs->runs)
+    order.push_back(r.id + "@" + std::to_string(r.tick));
+  // Refused twice in a row, the update is not tried again at every check, ahead of the row
+  // behind it: that row prints at the next one.
+  EXPECT_EQ(order, (std::vector<std::string>{"1@10", "1@15", "2@20"}));
+  EXPECT_EQ(box.shown.size(), 2u);
+
+  jobs->failing_update.clear();
+  tick(300 - 5 - 1);
+  EXPECT_EQ(jobs->runs.size(), 3u);
+  tick(5);
+  ASSERT_EQ(jobs->runs.size(), 4u);
+  EXPECT_EQ(jobs->runs[3].id, "1");
+  EXPECT_GE(jobs->runs[3].tick, 315);
+  EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
+}
+
 TEST_F(PollingTest, FailingKeepAliveKeepsTheRhythm) {
   standard_settings();
   start();
