@@ -83,7 +83,9 @@ std::unique_ptr<RunningProgram> VenueTest::launch(const fs::path& printers, int 
                                                   const std::vector<std::string>& extra,
                                                   const std::string& log) {
   std::vector<std::string> args = connection_arguments();
-  args.insert(args.end(), {"--printers", printers.string(), "--tick-ms", std::to_string(tick_ms)});
+  if (!printers.empty())
+    args.insert(args.end(), {"--printers", printers.string()});
+  args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
   args.insert(args.end(), extra.begin(), extra.end());
   auto program = std::make_unique<RunningProgram>(TALVEX_PROGRAM, args, folder_ / log);
   EXPECT_TRUE(program->started());

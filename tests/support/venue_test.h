@@ -65,8 +65,9 @@ class VenueTest : public ::testing::Test {
   // Runs the program on the test's database and printers with `tick_ms` ticks and `extra`
   // arguments. Fails the test when it cannot be started. A program started before is ended first.
   RunningProgram& start(int tick_ms = 20, const std::vector<std::string>& extra = {});
-  // Another program on the test's database, printing on the directory printers under `printers`,
-  // writing to `log` in the test's folder. Fails the test when it cannot be started.
+  // Another program on the test's database, printing on the directory printers under `printers`
+  // (on the system's printers when `printers` is empty), writing to `log` in the test's folder.
+  // Fails the test when it cannot be started.
   std::unique_ptr<RunningProgram> launch(const std::filesystem::path& printers, int tick_ms,
                                          const std::vector<std::string>& extra,
                                          const std::string& log);
