@@ -81,6 +81,39 @@ bool PrintService::reload_queue_countdown() {
 }
 
 void PrintService::check_queue() {
+  std::vector<std::string> passed_over;
+  if (!read_queue(passed_over)) {
+    show_queue_state(passed_over);
+    return;
+  }
+
+  // Another service on this database may be printing too. A job runs only while this service
+  // holds the queue lock, and its row is chosen again from a read of the queue made under the
+  // lock, so that a row the other service printed meanwhile is not printed again. A check that
+  // cannot take the lock runs no job. A check that finds nothing to do takes no lock.
+  if (!db.queue_lock.try_take()) {
+    job_id = db.queue.text("id");
+    services_.panel.set_label(platform::PanelLabel::QueueState,
+                              "Есть очередь печати (печатает другая служба)");
+    return;
+  }
+  const data::QueueLockHold hold(db.queue_lock);
+  passed_over.clear();
+  const bool chosen = read_queue(passed_over);
+  show_queue_state(passed_over);
+  if (!chosen)
+    return;
+
+  if (db.queue.text("type") == "podzakaz") {
+    podzakaz();
+  } else if (db.queue.text("type") == "predcheck") {
+    predcheck();
+  } else if (db.queue.text("type") == "zakaz_close") {
+    zakaz_close();
+  }
+}
+
+bool PrintService::read_queue(std::vector<std::string>& passed_over) {
   data::QuerySlot& queue = db.queue;
   queue.reload("select * from print where status='no' ORDER BY id ASC");
 
@@ -92,10 +125,8 @@ void PrintService::check_queue() {
   std::erase_if(progress_, [&](const auto& e) { return waiting.count(e.first) == 0; });
 
   // The oldest row of a known type that is not waiting out a failure; rows of other types stay
-  // waiting and are passed over.
-  std::vector<std::string> passed_over;
-  bool chosen = false;
-  for (std::size_t r = 0; r < queue.row_count() && !chosen; ++r) {
+  // waiting and are passed over. Without one, the slot stays on the queue head.
+  for (std::size_t r = 0; r < queue.row_count(); ++r) {
     const std::string& id = queue.text(r, "id");
     if (!is_job_type(queue.text(r, "type"))) {
       passed_over.push_back(id);
@@ -105,22 +136,15 @@ void PrintService::check_queue() {
     if (held != held_until_.end() && held->second > queue_ticks_)
       continue;
     queue.move_to(r);
-    chosen = true;
+    return !queue.text("id").empty();
   }
+  return false;
+}
 
+void PrintService::show_queue_state(const std::vector<std::string>& passed_over) {
   job_id = db.queue.text("id");
   services_.panel.set_label(platform::PanelLabel::QueueState,
                             queue_state_text(!db.queue.text("status").empty(), passed_over));
-  if (!chosen || db.queue.text("id").empty())
-    return;
-
-  if (db.queue.text("type") == "podzakaz") {
-    podzakaz();
-  } else if (db.queue.text("type") == "predcheck") {
-    predcheck();
-  } else if (db.queue.text("type") == "zakaz_close") {
-    zakaz_close();
-  }
 }
 
 void PrintService::podzakaz() {
