@@ -11,6 +11,8 @@ namespace {
 constexpr std::int32_t kDataCheckTicks = 10;
 // A countdown that cannot be reloaded from printer_timer starts again from here.
 constexpr std::int32_t kFallbackQueueTicks = 10;
+// A job that failed while printing is tried again after this many ticks.
+constexpr std::int32_t kFailedJobTicks = 300;
 // At most this many passed-over rows are named on the panel.
 constexpr std::size_t kNamedRows = 3;
 
@@ -84,6 +86,39 @@ bool PrintService::reload_queue_countdown() {
 }
 
 void PrintService::check_queue() {
+  std::vector<std::string> passed_over;
+  if (!read_queue(passed_over)) {
+    note_queue_state(passed_over);
+    return;
+  }
+
+  // Another service on this database may be printing too. A job runs only while this service
+  // holds the queue lock, and its row is chosen again from a read of the queue made under the
+  // lock, so that a row the other service printed meanwhile is not printed again. A check that
+  // cannot take the lock runs no job. A check that finds nothing to do takes no lock.
+  if (!db.queue_lock.try_take()) {
+    job_id = db.queue.text("id");
+    queue_state_ = "Есть очередь печати (печатает другая служба)";
+    show_queue_state();
+    return;
+  }
+  const data::QueueLockHold hold(db.queue_lock);
+  passed_over.clear();
+  const bool chosen = read_queue(passed_over);
+  note_queue_state(passed_over);
+  if (!chosen)
+    return;
+
+  if (db.queue.text("type") == "podzakaz") {
+    podzakaz();
+  } else if (db.queue.text("type") == "predcheck") {
+    predcheck();
+  } else if (db.queue.text("type") == "zakaz_close") {
+    zakaz_close();
+  }
+}
+
+bool PrintService::read_queue(std::vector<std::string>& passed_over) {
   data::QuerySlot& queue = db.queue;
   queue.reload("select * from print where status='no' ORDER BY id ASC");
 
@@ -95,10 +130,8 @@ void PrintService::check_queue() {
   std::erase_if(progress_, [&](const auto& e) { return waiting.count(e.first) == 0; });
 
   // The oldest row of a known type that is not waiting out a failure; rows of other types stay
-  // waiting and are passed over.
-  std::vector<std::string> passed_over;
-  bool chosen = false;
-  for (std::size_t r = 0; r < queue.row_count() && !chosen; ++r) {
+  // waiting and are passed over. Without one, the slot stays on the queue head.
+  for (std::size_t r = 0; r < queue.row_count(); ++r) {
     const std::string& id = queue.text(r, "id");
     if (!is_job_type(queue.text(r, "type"))) {
       passed_over.push_back(id);
@@ -108,22 +141,15 @@ void PrintService::check_queue() {
     if (held != held_until_.end() && held->second > queue_ticks_)
       continue;
     queue.move_to(r);
-    chosen = true;
+    return !queue.text("id").empty();
   }
+  return false;
+}
 
+void PrintService::note_queue_state(const std::vector<std::string>& passed_over) {
   job_id = db.queue.text("id");
   queue_state_ = queue_state_text(!db.queue.text("status").empty(), passed_over);
   show_queue_state();
-  if (!chosen || db.queue.text("id").empty())
-    return;
-
-  if (db.queue.text("type") == "podzakaz") {
-    podzakaz();
-  } else if (db.queue.text("type") == "predcheck") {
-    predcheck();
-  } else if (db.queue.text("type") == "zakaz_close") {
-    zakaz_close();
-  }
 }
 
 void PrintService::podzakaz() {
@@ -147,9 +173,14 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
     ((*jobs_).*job)(context);
   } catch (...) {
     // The countdown the job left says when its row is due again: 300 ticks while a document
-    // was being printed, 2 when only the final status update failed. The row waits that long
+    // was being printed, 2 when only the final status update failed. A row that had failed
+    // before waits the full 300 ticks whatever failed, or a status update that the database keeps
+    // refusing would take the row ahead of the rows behind it at every check. The row waits
     // while the rows behind it print; the queue goes on as if no job had run.
-    held_until_[id] = queue_ticks_ + std::max(queue_countdown, 1);
+    const bool failed_before = held_until_.count(id) != 0;
+    const std::int32_t wait =
+        failed_before ? std::max(queue_countdown, kFailedJobTicks) : std::max(queue_countdown, 1);
+    held_until_[id] = queue_ticks_ + wait;
     queue_countdown = resume;
     throw;
   }

@@ -96,6 +96,12 @@ class PrintService {
   void show_failure(const std::string& message);
   // Reloads the queue countdown from printer_timer; false when the setting cannot be used.
   bool reload_queue_countdown();
+  // Reads the waiting rows and moves the queue slot to the row to print next; false when no row
+  // is due. Rows of unknown types are added to `passed_over`.
+  bool read_queue(std::vector<std::string>& passed_over);
+  // Notes the queue's state for the queue line and shows it, and takes the id of the queue
+  // slot's row as the job's.
+  void note_queue_state(const std::vector<std::string>& passed_over);
   void run_job(void (Jobs::*job)(tickets::JobContext&));
   // Prints the test page on the selected printer, naming the current `printers` row.
   void print_test_page(TestPageSizes sizes);

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/query_slot.h"
+#include "data/queue_lock.h"
 #include "data/slot_definitions.h"
 #include "data/statement_slot.h"
 
@@ -18,6 +19,8 @@ class Database {
 
   Connection connection;
   StatementSlot statements{connection};
+  // Held while a job runs, so that another service on the same database does not run it too.
+  QueueLock queue_lock{connection};
 
   // In the order the service opens them at start (slot_definitions.h).
   QuerySlot printers;

@@ -167,6 +167,33 @@ TEST_F(PollingTest, RowWhoseStatusUpdateFailedIsDueAgainTwoTicksLater) {
   EXPECT_EQ(order, (std::vector<std::string>{"1@10", "1@15", "2@17"}));
 }
 
+TEST_F(PollingTest, RowWhoseStatusUpdateFailsAgainWaitsThreeHundredTicks) {
+  standard_settings("5");
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES "
+      "(1, 10, 1, 'predcheck', 'no'), (2, 20, 1, 'zakaz_close', 'no')");
+  jobs->failing_update = {"1"};
+  start();
+  tick(10);
+  tick(5);
+  tick(5);
+  std::vector<std::string> order;
+  for (const auto& r : jobs->runs)
+    order.push_back(r.id + "@" + std::to_string(r.tick));
+  // Refused twice in a row, the update is not tried again at every check, ahead of the row
+  // behind it: that row prints at the next one.
+  EXPECT_EQ(order, (std::vector<std::string>{"1@10", "1@15", "2@20"}));
+  EXPECT_EQ(box.shown.size(), 2u);
+
+  jobs->failing_update.clear();
+  tick(300 - 5 - 1);
+  EXPECT_EQ(jobs->runs.size(), 3u);
+  tick(5);
+  ASSERT_EQ(jobs->runs.size(), 4u);
+  EXPECT_EQ(jobs->runs[3].id, "1");
+  EXPECT_GE(jobs->runs[3].tick, 315);
+  EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
+}
+
 TEST_F(PollingTest, FailingKeepAliveKeepsTheRhythm) {
   standard_settings();
   start();
@@ -208,6 +235,124 @@ INSTANTIATE_TEST_SUITE_P(
                       TimerCase{"Zero", "0",
                                 "'0' is not a valid printer_timer value (it must be 1 or more)"}),
     [](const ::testing::TestParamInfo<TimerCase>& param_info) { return param_info.param.name; });
+
+// Two services on one database: a job runs only under the database's lock on the queue, taken
+// without waiting, and its row is chosen again under the lock. `other` stands for the other
+// service's session.
+const std::string kTakeLock = "SELECT GET_LOCK(CONCAT('talvex print queue ', DATABASE()), 0)";
+const std::string kGiveLockBack = "SELECT RELEASE_LOCK(CONCAT('talvex print queue ', DATABASE()))";
+
+class QueueLockTest : public ServiceTest {
+ protected:
+  void SetUp() override {
+    ServiceTest::SetUp();
+    standard_settings("5");
+  }
+  // The statements sent at `tick`, in order.
+  std::vector<std::string> sent_at(int tick) const {
+    std::vector<std::string> out;
+    for (const auto& s : sent) {
+      if (s.tick == tick)
+        out.push_back(s.text);
+    }
+    return out;
+  }
+  bool other_takes_the_lock() {
+    return other.query(data::Sql::fixed(kTakeLock)).rows.at(0).at(0) == "1";
+  }
+
+  data::Connection other{params()};
+};
+
+TEST_F(QueueLockTest, CheckWithNothingToPrintSendsOnlyTheQueueStatement) {
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'PODZAKAZ', 'no')");
+  start();
+  tick(10);
+  EXPECT_EQ(sent_at(10), std::vector<std::string>{kQueue});
+  EXPECT_TRUE(jobs->runs.empty());
+}
+
+TEST_F(QueueLockTest, CheckSkipsWhileAnotherServiceHoldsTheLock) {
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'podzakaz', 'no')");
+  start();
+  ASSERT_TRUE(other_takes_the_lock());
+  tick(10);
+  EXPECT_TRUE(jobs->runs.empty());
+  EXPECT_EQ(sent_at(10), (std::vector<std::string>{kQueue, kTakeLock}));
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Есть очередь печати (печатает другая служба)");
+  EXPECT_TRUE(box.shown.empty());
+  EXPECT_EQ(service->queue_countdown, 5);
+
+  other.query(data::Sql::fixed(kGiveLockBack));
+  tick(5);
+  ASSERT_EQ(jobs->runs.size(), 1u);
+  EXPECT_EQ(jobs->runs[0].tick, 15);
+  // The job ran between taking the lock and a second read of the queue, and giving it back.
+  const std::vector<std::string> check = sent_at(15);
+  ASSERT_GE(check.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(check.begin(), check.begin() + 3),
+            (std::vector<std::string>{kQueue, kTakeLock, kQueue}));
+  EXPECT_EQ(check.back(), kGiveLockBack);
+  EXPECT_EQ(panel.label(PanelLabel::QueueState), "Есть очередь печати");
+}
+
+TEST_F(QueueLockTest, RowThatTheOtherServicePrintedMeanwhileIsNotPrintedAgain) {
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES "
+      "(1, 10, 1, 'podzakaz', 'no'), (2, 20, 1, 'predcheck', 'no')");
+  start();
+  // Between this service's first read and its lock, the other one prints row 1 and gives the lock
+  // back.
+  service->db.connection.set_statement_observer([this](const std::string& s) {
+    sent.push_back({now, s});
+    if (s == kTakeLock && now == 10)
+      other.execute("UPDATE print SET status='yes' WHERE id=1");
+  });
+  tick(10);
+  ASSERT_EQ(jobs->runs.size(), 1u);
+  EXPECT_EQ(jobs->runs[0].id, "2");
+}
+
+TEST_F(QueueLockTest, LockOfAnotherDatabaseDoesNotStopTheCheck) {
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'podzakaz', 'no')");
+  data::ConnectionParams elsewhere = params();
+  elsewhere.database = "mysql";
+  data::Connection service_of_another_venue(elsewhere);
+  ASSERT_EQ(service_of_another_venue.query(data::Sql::fixed(kTakeLock)).rows.at(0).at(0), "1");
+  start();
+  tick(10);
+  EXPECT_EQ(jobs->runs.size(), 1u);
+}
+
+struct JobEnd {
+  const char* name;
+  bool fails_while_printing;
+  bool update_refused;
+};
+
+class QueueLockAfterAJob : public QueueLockTest, public ::testing::WithParamInterface<JobEnd> {};
+
+TEST_P(QueueLockAfterAJob, IsGivenBack) {
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 10, 1, 'predcheck', 'no')");
+  if (GetParam().fails_while_printing)
+    jobs->failing = {"1"};
+  if (GetParam().update_refused)
+    jobs->failing_update = {"1"};
+  start();
+  tick(10);
+  ASSERT_EQ(jobs->runs.size(), 1u);
+  EXPECT_EQ(box.shown.size(),
+            GetParam().fails_while_printing || GetParam().update_refused ? 1u : 0u);
+  EXPECT_FALSE(service->db.queue_lock.held());
+  EXPECT_TRUE(other_takes_the_lock());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, QueueLockAfterAJob,
+                         ::testing::Values(JobEnd{"Printed", false, false},
+                                           JobEnd{"FailedWhilePrinting", true, false},
+                                           JobEnd{"StatusUpdateRefused", false, true}),
+                         [](const ::testing::TestParamInfo<JobEnd>& param_info) {
+                           return param_info.param.name;
+                         });
 
 // The database goes away after start and comes back: each check meanwhile shows its failure, and
 // the first one after the server is back succeeds without a restart.

@@ -11,17 +11,29 @@ namespace talvex::testing {
 
 namespace fs = std::filesystem;
 
+std::size_t occurrences(const std::string& output, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = output.find(text); at != std::string::npos;
+       at = output.find(text, at + text.size()))
+    ++count;
+  return count;
+}
+
 void VenueTest::SetUp() {
   std::string pattern = (fs::current_path() / "talvex-venue-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   folder_ = pattern;
-  for (const PrinterFolder& p : kDemoPrinters)
-    fs::create_directories(printers() / p.folder);
+  make_printers("printers");
 
+  if (server_kind_ == Server::Own) {
+    own_server_ = std::make_unique<PrivateServer>();
+    server_params_ = own_server_->params("");
+  } else {
+    server_params_ = test_server_params();
+  }
   database_ = "t_venue_" + std::to_string(getpid());
-  const data::ConnectionParams server = test_server_params();
-  create_schema_database(server, database_);
-  params_ = server;
+  create_schema_database(server_params_, database_);
+  params_ = server_params_;
   params_.database = database_;
   run_script(params_, "db/demo.sql");
   connection_ = std::make_unique<data::Connection>(params_);
@@ -34,8 +46,11 @@ void VenueTest::TearDown() {
     std::cerr << "talvex said:\n" << program_->output();
   program_.reset();
   connection_.reset();
-  if (!database_.empty()) {
-    data::Connection(test_server_params())
+  if (own_server_) {
+    // The database goes with the server and its folder.
+    own_server_.reset();
+  } else if (!database_.empty()) {
+    data::Connection(server_params_)
         .execute(data::Sql::fixed("DROP DATABASE IF EXISTS `" + database_ + "`"));
   }
   std::error_code ignored;
@@ -43,27 +58,54 @@ void VenueTest::TearDown() {
     fs::remove_all(folder_, ignored);
 }
 
+fs::path VenueTest::make_printers(const std::string& name) {
+  const fs::path root = folder_ / name;
+  for (const PrinterFolder& p : kDemoPrinters)
+    fs::create_directories(root / p.folder);
+  printer_folders_.push_back(root);
+  return root;
+}
+
+std::vector<PrintedDocument> VenueTest::documents() const {
+  std::vector<PrintedDocument> out;
+  for (const fs::path& root : printer_folders_) {
+    for (PrintedDocument& d : printed_documents(root))
+      out.push_back(std::move(d));
+  }
+  return out;
+}
+
 std::vector<std::string> VenueTest::connection_arguments() const {
   return {"--host", "127.0.0.1", "--port", std::to_string(params_.port), "--database", database_};
 }
 
-RunningProgram& VenueTest::start(int tick_ms, const std::vector<std::string>& extra) {
+std::unique_ptr<RunningProgram> VenueTest::launch(const fs::path& printers, int tick_ms,
+                                                  const std::vector<std::string>& extra,
+                                                  const std::string& log) {
   std::vector<std::string> args = connection_arguments();
-  args.insert(args.end(),
-              {"--printers", printers().string(), "--tick-ms", std::to_string(tick_ms)});
+  if (!printers.empty())
+    args.insert(args.end(), {"--printers", printers.string()});
+  args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
   args.insert(args.end(), extra.begin(), extra.end());
-  return run_program(args);
+  auto program = std::make_unique<RunningProgram>(TALVEX_PROGRAM, args, folder_ / log);
+  EXPECT_TRUE(program->started());
+  return program;
+}
+
+RunningProgram& VenueTest::start(int tick_ms, const std::vector<std::string>& extra) {
+  // A program started again keeps the log of the one before it.
+  ++starts_;
+  const std::string log =
+      starts_ == 1 ? "talvex.log" : "talvex-" + std::to_string(starts_) + ".log";
+  program_.reset();
+  program_ = launch(printers(), tick_ms, extra, log);
+  return *program_;
 }
 
 RunningProgram& VenueTest::start_on_system_printers(int tick_ms) {
-  std::vector<std::string> args = connection_arguments();
-  args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
-  return run_program(args);
-}
-
-RunningProgram& VenueTest::run_program(const std::vector<std::string>& args) {
-  program_ = std::make_unique<RunningProgram>(TALVEX_PROGRAM, args, folder_ / "talvex.log");
-  EXPECT_TRUE(program_->started());
+  ++starts_;
+  program_.reset();
+  program_ = launch({}, tick_ms, {}, "talvex.log");
   return *program_;
 }
 
@@ -87,6 +129,43 @@ void VenueTest::mark_printed_beforehand(const std::string& where) {
        connection_->query(data::Sql::fixed("select id from print where " + where)).rows)
     printed_before_.insert(row[0]);
   sql("UPDATE print SET status='yes' WHERE " + where);
+}
+
+void VenueTest::queue_demo_copies(int first_id, int count, const std::vector<DemoJob>& mix) {
+  ASSERT_GT(count, 0);
+  ASSERT_FALSE(mix.empty());
+  // The positions in the mix of each demo order's jobs, as a list for an IN (...).
+  std::map<int, std::string> positions;
+  for (std::size_t m = 0; m < mix.size(); ++m) {
+    std::string& list = positions[mix[m].order];
+    list += (list.empty() ? "" : ", ") + std::to_string(m);
+  }
+  // Copies the rows of `table` whose `key` column names a demo order to every order first_id + k
+  // whose job is on that order, k counted by MariaDB's sequence table; the rows of each copy come
+  // in the order of the originals' ids, which is the order the documents fold lines in.
+  const auto copy = [&](const std::string& table, const std::string& key,
+                        const std::string& columns) {
+    for (const auto& [order, list] : positions) {
+      sql("INSERT INTO " + table + " (" + key + ", " + columns + ") SELECT " +
+          std::to_string(first_id) + " + s.seq, " + columns + " FROM seq_0_to_" +
+          std::to_string(count - 1) + " s JOIN " + table + " c ON c." + key + " = " +
+          std::to_string(order) + " WHERE s.seq % " + std::to_string(mix.size()) + " IN (" + list +
+          ") ORDER BY s.seq, c.id");
+    }
+  };
+  copy("zakaz", "id", "date_open, date_close, client, podzakaz, status, tables, waitres");
+  copy("podzakaz", "zakaz", "podzakaz, menu, name_menu, kolvo, price, printer, waitres");
+  copy("pay", "zakaz", "type_pay, cash_pay");
+
+  std::string rows;
+  for (int k = 0; k < count; ++k) {
+    const DemoJob& job = mix[static_cast<std::size_t>(k) % mix.size()];
+    const std::string id = std::to_string(first_id + k);
+    rows += (k == 0 ? "(" : ", (") + id + ", " + id + ", " +
+            (job.sub_order == 0 ? "NULL" : std::to_string(job.sub_order)) + ", '" + job.type +
+            "', 'no')";
+  }
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES " + rows);
 }
 
 void VenueTest::sql(const std::string& statement) {

@@ -1,0 +1,149 @@
+// The service stopped in the middle of a job and started again: by a termination request, which
+// lets the job in hand end first, and by SIGKILL, as a crash would stop it. The real program runs
+// against the private MariaDB server and prints on directory printers; every test ends with the
+// audit of the queue against the documents.
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+#include "tests/support/venue_test.h"
+
+namespace talvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFirstJob = 101;
+constexpr int kJobs = 22;
+constexpr int kTickMs = 5;
+
+// The order a document was printed for, from its document line ("Заказ № 104", "Чек № 103"...).
+std::string order_of(const PrintedDocument& d) {
+  for (const std::string prefix : {"Заказ № ", "Счет на оплату № ", "Чек № "}) {
+    const std::string line = d.text_starting(prefix);
+    if (!line.empty())
+      return line.substr(prefix.size());
+  }
+  return {};
+}
+
+// The stems of the finished files of a directory printer whose PDF or record is missing: a
+// document cut in half between its two renames.
+std::set<std::string> half_documents(const fs::path& root) {
+  std::set<std::string> out;
+  for (const fs::directory_entry& printer : fs::directory_iterator(root)) {
+    std::map<std::string, int> files;
+    for (const fs::directory_entry& e : fs::directory_iterator(printer.path())) {
+      const std::string name = e.path().filename().string();
+      if (name.front() != '.')
+        ++files[(printer.path().filename() / e.path().stem()).string()];
+    }
+    for (const auto& [stem, count] : files) {
+      if (count != 2)
+        out.insert(stem);
+    }
+  }
+  return out;
+}
+
+class RestartTest : public VenueTest {
+ protected:
+  void SetUp() override {
+    VenueTest::SetUp();
+    mark_printed_beforehand("status='no'");
+  }
+  std::string status_of(int id) {
+    return scalar("select status from print where id=" + std::to_string(id));
+  }
+};
+
+TEST_F(RestartTest, TerminationRequestLetsTheJobInHandEndAndTheNextStartPrintsTheRest) {
+  // Once a first sub-order is printed, the program is past its start (which reads the clients
+  // table too) and in its loop.
+  queue_demo_copies(kFirstJob, 1, {{"podzakaz", 1, 1}});
+  RunningProgram& program = start(kTickMs);
+  ASSERT_TRUE(wait_for([&] { return status_of(kFirstJob) == "yes"; }));
+
+  // Then the queue fills. Its third row, the receipt of order 104, reads its client after its item
+  // lines are drawn; it waits there while another connection keeps the clients table locked. The
+  // two sub-orders before it need no client.
+  data::Connection locker(params_);
+  locker.execute("LOCK TABLES clients WRITE");
+  queue_demo_copies(kFirstJob + 1, kJobs - 1, kEveningMix);
+  ASSERT_TRUE(wait_for([&] {
+    return scalar(
+               "select count(*) from information_schema.processlist where info like "
+               "'select * from clients where id=%'") == "1";
+  }));
+  ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
+  locker.execute("UNLOCK TABLES");
+
+  // The receipt ends, its row is marked, and the program ends.
+  ASSERT_TRUE(wait_for([&] { return !program.running(); }) || !program.running());
+  EXPECT_TRUE(exited_with(program.status(), 0)) << program.output();
+  EXPECT_EQ(status_of(104), "yes");
+  EXPECT_TRUE(unfinished_files(printers()).empty());
+  const VenueAudit stopped = audit();
+  EXPECT_TRUE(stopped.clean()) << stopped.report();
+
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.printed_rows, kJobs);
+  EXPECT_EQ(audit.repeated, 0);
+}
+
+TEST_F(RestartTest, KilledInTheMiddleOfAJobLeavesNoHalfDocumentAndTheNextStartPrintsItInFull) {
+  // The kitchen's third ticket is written into a FIFO with no reader: its PDF never gets past the
+  // open, so the fourth row (the tickets of order 104, sub-order 1) stays in the middle of its
+  // kitchen ticket for as long as the FIFO is there, its bar ticket already out.
+  queue_demo_copies(kFirstJob, kJobs, kEveningMix);
+  const fs::path fifo = printers() / "2-KITCHEN" / ".000003.pdf.part";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  RunningProgram& program = start(kTickMs);
+  ASSERT_TRUE(wait_for([&] {
+    for (const PrintedDocument& d : documents()) {
+      if (document_key(d) == "order ticket 104/1 on BAR")
+        return true;
+    }
+    return false;
+  }));
+  program.stop(SIGKILL);
+  EXPECT_EQ(status_of(104), "no");
+
+  // Nothing half printed: no document without its PDF or record, no temporary file but the FIFO.
+  fs::remove(fifo);
+  EXPECT_TRUE(half_documents(printers()).empty());
+  EXPECT_TRUE(unfinished_files(printers()).empty());
+  const VenueAudit killed = audit();
+  EXPECT_TRUE(killed.clean()) << killed.report();
+
+  // The documents of the job cut short had ended, so they may come out again: the program keeps
+  // what a job printed in memory only.
+  std::map<std::string, int> may_repeat;
+  for (const PrintedDocument& d : documents()) {
+    if (status_of(std::stoi(order_of(d))) == "no")
+      ++may_repeat[document_key(d)];
+  }
+  EXPECT_EQ(may_repeat, (std::map<std::string, int>{{"order ticket 104/1 on BAR", 1}}));
+
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+  const VenueAudit audit = this->audit(may_repeat);
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.printed_rows, kJobs);
+  EXPECT_EQ(audit.repeated, 1);
+  RecordProperty("repeated_after_the_crash", audit.repeated);
+}
+
+}  // namespace
+}  // namespace talvex::testing
