@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -24,7 +25,16 @@ TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
   mark_printed_beforehand("status='no'");
   const fs::path second_printers = make_printers("printers-2");
   RunningProgram& first = start(kTickMs);
+  // The second service runs as on another computer: with a runtime folder of its own, so that the
+  // lock that keeps one service per user and database on a computer does not stop it.
+  const fs::path other_computer = folder_ / "runtime-2";
+  fs::create_directory(other_computer);
+  fs::permissions(other_computer, fs::perms::owner_all);
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string own_runtime = runtime != nullptr ? runtime : "";
+  setenv("XDG_RUNTIME_DIR", other_computer.c_str(), 1);
   const std::unique_ptr<RunningProgram> second = launch(second_printers, kTickMs, {}, "second.log");
+  setenv("XDG_RUNTIME_DIR", own_runtime.c_str(), 1);
   ASSERT_TRUE(wait_for([&] {
     return scalar("select count(*) from information_schema.processlist where db='" + database_ +
                   "' and id <> connection_id()") == "2";
