@@ -16,20 +16,6 @@
 namespace talvex::testing {
 namespace {
 
-// The item lines of an order ticket: the text at x = 0 and the quantity at x = 500 on one line,
-// as "name xquantity".
-std::vector<std::string> ticket_items(const PrintedDocument& d) {
-  std::map<int, std::string> at_left;
-  std::vector<std::string> out;
-  for (const PrintedDocument::Text& t : d.texts) {
-    if (t.x == 0)
-      at_left[t.y] = t.text;
-    else if (t.x == 500 && at_left.count(t.y) != 0)
-      out.push_back(at_left[t.y] + " x" + t.text);
-  }
-  return out;
-}
-
 // An order ticket as the demo venue's data calls for it.
 struct ExpectedTicket {
   int order;
@@ -143,7 +129,7 @@ TEST_F(DemoVenueTest, EveryWaitingJobComesOutOnItsPrintersAndItsRowIsMarked) {
       EXPECT_TRUE(printed[k].shows("Заказ № " + std::to_string(want[k].order)));
       EXPECT_TRUE(printed[k].shows("Подзаказ №: " + std::to_string(want[k].sub_order)));
       EXPECT_TRUE(printed[k].shows(std::string("Принтер ") + p.role));
-      EXPECT_EQ(ticket_items(printed[k]), want[k].items);
+      EXPECT_EQ(printed[k].ticket_items(), want[k].items);
     }
   }
   for (const auto& [folder, want] : std::map<std::string, std::vector<ExpectedBill>>{
@@ -186,11 +172,7 @@ TEST_F(DemoVenueTest, TerminationRequestDuringAJobLetsItsDocumentsEnd) {
   data::Connection locker(params_);
   locker.execute("LOCK TABLES clients WRITE");
   sql("INSERT INTO print (id, zakaz, type, status) VALUES (20, 4, 'predcheck', 'no')");
-  ASSERT_TRUE(wait_for([&] {
-    return scalar(
-               "select count(*) from information_schema.processlist where info like "
-               "'select * from clients where id=%'") == "1";
-  }));
+  ASSERT_TRUE(wait_for_job_reading_clients());
   ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
   locker.execute("UNLOCK TABLES");
 

@@ -834,20 +834,6 @@ TEST_F(HostileDataTest, EveryCaseHasItsDocumentedOutcomeAndNoOtherStatementRuns)
   EXPECT_TRUE(exited_with(program.stop(), 0)) << program.output();
 }
 
-// The item lines of an order ticket: the text at x = 0 and the quantity at x = 500 on one line,
-// as "name xquantity".
-std::vector<std::string> ticket_items(const PrintedDocument& d) {
-  std::map<int, std::string> at_left;
-  std::vector<std::string> out;
-  for (const PrintedDocument::Text& t : d.texts) {
-    if (t.x == 0)
-      at_left[t.y] = t.text;
-    else if (t.x == 500 && at_left.count(t.y) != 0)
-      out.push_back(at_left[t.y] + " x" + t.text);
-  }
-  return out;
-}
-
 // ZEROFILL on one side of a key only (menu.id, printers.id, zakaz.id, type_pay.id) and on the
 // amounts, the times and the printed order number: every value reads as its plain number, so the
 // keys still match the plain columns that refer to them and the documents print their items.
@@ -888,10 +874,10 @@ TEST_F(HostileDataTest, ZerofillColumnsPrintTheirItemsAndPlainNumbers) {
   ASSERT_EQ(in_folder["0-KASSA"].size(), 1u);
   ASSERT_EQ(in_folder["3-CONTROL"].size(), 2u);
   const PrintedDocument& control_ticket = in_folder["3-CONTROL"][0];
-  EXPECT_EQ(ticket_items(in_folder["1-BAR"][0]), std::vector<std::string>{"Американо x2"});
-  EXPECT_EQ(ticket_items(in_folder["2-KITCHEN"][0]),
+  EXPECT_EQ(in_folder["1-BAR"][0].ticket_items(), std::vector<std::string>{"Американо x2"});
+  EXPECT_EQ(in_folder["2-KITCHEN"][0].ticket_items(),
             (std::vector<std::string>{"Медовик x1", "Сорок два x2"}));
-  EXPECT_EQ(ticket_items(control_ticket),
+  EXPECT_EQ(control_ticket.ticket_items(),
             (std::vector<std::string>{"Американо x2", "Медовик x1", "Сорок два x2"}));
   EXPECT_TRUE(control_ticket.shows("Заказ № 3"));
   EXPECT_TRUE(control_ticket.shows("Открытие: 22.11.2024 19:25:00"));

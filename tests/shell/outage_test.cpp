@@ -42,11 +42,7 @@ TEST_F(DatabaseOutageTest, ServiceReportsTheOutageResumesByItselfAndPrintsEveryJ
   // connection keeps the clients table locked.
   data::Connection locker(params_);
   locker.execute("LOCK TABLES clients WRITE");
-  ASSERT_TRUE(wait_for([&] {
-    return scalar(
-               "select count(*) from information_schema.processlist where info like "
-               "'select * from clients where id=%'") == "1";
-  }));
+  ASSERT_TRUE(wait_for_job_reading_clients());
 
   // It stays away while the program fails check after check: a hundred failed connects.
   const auto down = steady_clock::now();

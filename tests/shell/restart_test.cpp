@@ -78,11 +78,7 @@ TEST_F(RestartTest, TerminationRequestLetsTheJobInHandEndAndTheNextStartPrintsTh
   data::Connection locker(params_);
   locker.execute("LOCK TABLES clients WRITE");
   queue_demo_copies(kFirstJob + 1, kJobs - 1, kEveningMix);
-  ASSERT_TRUE(wait_for([&] {
-    return scalar(
-               "select count(*) from information_schema.processlist where info like "
-               "'select * from clients where id=%'") == "1";
-  }));
+  ASSERT_TRUE(wait_for_job_reading_clients());
   ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
   locker.execute("UNLOCK TABLES");
 

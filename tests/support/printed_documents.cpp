@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "tests/support/run_command.h"
@@ -55,6 +56,18 @@ PrintedDocument read_record(const fs::path& path) {
 
 bool PrintedDocument::shows(const std::string& text) const {
   return std::any_of(texts.begin(), texts.end(), [&](const Text& t) { return t.text == text; });
+}
+
+std::vector<std::string> PrintedDocument::ticket_items() const {
+  std::map<int, std::string> at_left;
+  std::vector<std::string> out;
+  for (const Text& t : texts) {
+    if (t.x == 0)
+      at_left[t.y] = t.text;
+    else if (t.x == 500 && at_left.count(t.y) != 0)
+      out.push_back(at_left[t.y] + " x" + t.text);
+  }
+  return out;
 }
 
 std::string PrintedDocument::text_starting(const std::string& prefix) const {

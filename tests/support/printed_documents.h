@@ -22,6 +22,9 @@ struct PrintedDocument {
   std::vector<Text> texts;
 
   bool shows(const std::string& text) const;
+  // The item lines of an order ticket: the text at x = 0 and the quantity at x = 500 on one line,
+  // as "name xquantity".
+  std::vector<std::string> ticket_items() const;
   // The first text that begins with `prefix`, or empty.
   std::string text_starting(const std::string& prefix) const;
   std::filesystem::path pdf() const;

@@ -119,6 +119,14 @@ bool VenueTest::wait_for(const std::function<bool()>& done, std::chrono::seconds
   return true;
 }
 
+bool VenueTest::wait_for_job_reading_clients() {
+  return wait_for([this] {
+    return scalar(
+               "select count(*) from information_schema.processlist where info like "
+               "'select * from clients where id=%'") == "1";
+  });
+}
+
 bool VenueTest::wait_for_empty_queue(std::chrono::seconds limit) {
   return wait_for([this] { return scalar("select count(*) from print where status='no'") == "0"; },
                   limit);

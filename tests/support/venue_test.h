@@ -81,6 +81,10 @@ class VenueTest : public ::testing::Test {
   // machine and the sanitizers). False when time ran out or the program ended meanwhile.
   bool wait_for(const std::function<bool()>& done,
                 std::chrono::seconds limit = std::chrono::seconds(90));
+  // Waits until a job of the program reads the `clients` table. A test that keeps the table locked
+  // from a connection of its own (LOCK TABLES clients WRITE) holds a bill there, in the middle of
+  // its document: a bill reads its client after its item lines are drawn.
+  bool wait_for_job_reading_clients();
   // Waits until no row of `print` waits.
   bool wait_for_empty_queue(std::chrono::seconds limit = std::chrono::seconds(90));
 

@@ -46,6 +46,21 @@ class BillTest : public DatabaseTest {
     }
   }
 
+  // Order 10 for client 7, with a discount.
+  void client_with_discount() {
+    sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 5)");
+    sql("UPDATE zakaz SET client=7");
+  }
+
+  // A busy evening around order 10: a menu of 3,000 items and another order's lines at every even
+  // id from 2 to 2,000, so that lines of order 10 at ids 1 and 2,001 span 2,000 ids.
+  void busy_evening() {
+    sql("DELETE FROM menu");
+    sql("INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо ', seq) FROM seq_1_to_3000");
+    sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) SELECT seq, 11, seq, 1, 10 "
+        "FROM seq_2_to_2000_step_2");
+  }
+
   // Queues row 100 of `type` for order 10 and runs `job` on it as the queue check hands it over.
   void run(const std::string& type, void (*job)(tickets::JobContext&)) {
     if (scalar("select count(*) from print where id=100") == "0")

@@ -320,21 +320,15 @@ TEST_F(PrecheckTest, RetryAfterAFailedSecondCopyPrintsOnlyTheSecond) {
 // One copy costs the same number of statements whatever the size of the menu and the spread of
 // the order's line ids.
 TEST_F(PrecheckTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheLineIds) {
-  sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 5)");
-  sql("UPDATE zakaz SET client=7");
+  client_with_discount();
   lines({{1, 1, 500}, {2, 2, 100}, {3, 1, 300}});
   run();
   const std::size_t small = sent.size();
   ASSERT_EQ(system.jobs.size(), 1u);
 
   SetUp();
-  sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 5)");
-  sql("UPDATE zakaz SET client=7");
-  sql("DELETE FROM menu");
-  sql("INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо ', seq) FROM seq_1_to_3000");
-  // The order's lines span 2,000 ids, with another order's lines between them.
-  sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) SELECT seq, 11, seq, 1, 10 "
-      "FROM seq_2_to_2000_step_2");
+  client_with_discount();
+  busy_evening();
   sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) VALUES (1, 10, 1, 1, 500), "
       "(1001, 10, 1500, 2, 100), (2001, 10, 3000, 1, 300)");
   run();

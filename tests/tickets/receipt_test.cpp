@@ -198,8 +198,7 @@ TEST_F(ReceiptTest, FailuresPrintNothingAndLeaveTheRowWaiting) {
 // One copy costs the same number of statements whatever the size of the menu and the spread of
 // the order's line and payment ids.
 TEST_F(ReceiptTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheIds) {
-  sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 5)");
-  sql("UPDATE zakaz SET client=7");
+  client_with_discount();
   lines({{1, 1, 500}, {2, 2, 100}});
   payments({{1, 10, 1, "700"}, {2, 10, 2, "100"}, {3, 10, 1, "-100"}});
   run();
@@ -207,12 +206,8 @@ TEST_F(ReceiptTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheIds) {
   ASSERT_EQ(system.jobs.size(), 1u);
 
   SetUp();
-  sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 5)");
-  sql("UPDATE zakaz SET client=7");
-  sql("DELETE FROM menu");
-  sql("INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо ', seq) FROM seq_1_to_3000");
-  sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) SELECT seq, 11, seq, 1, 10 "
-      "FROM seq_2_to_2000_step_2");
+  client_with_discount();
+  busy_evening();
   sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) VALUES (1, 10, 1, 1, 500), "
       "(2001, 10, 3000, 2, 100)");
   sql("INSERT INTO pay (id, zakaz, type_pay, cash_pay) SELECT seq, 11, 1, 10 "
