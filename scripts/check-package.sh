@@ -49,6 +49,10 @@ for entry in usr/share/applications/talvex.desktop etc/xdg/autostart/talvex.desk
   grep -qx 'Exec=talvex' "$out/root/$entry" || fail "$entry does not start talvex"
   grep -qx 'Icon=talvex' "$out/root/$entry" || fail "$entry does not show the icon"
 done
+# The autostart entry is a conffile, which `apt remove` keeps: a session skips it once the program
+# is gone.
+grep -qx 'TryExec=talvex' "$out/root/etc/xdg/autostart/talvex.desktop" ||
+  fail "the autostart entry does not depend on the program being there"
 ran=$("$out/root/usr/bin/talvex" --version) || fail "the packed program does not run"
 [ "$ran" = "talvex $version" ] || fail "the packed program says '$ran'"
 
