@@ -18,7 +18,10 @@
 #
 # DIR must be missing, empty or made by this script: any other folder is refused untouched.
 # Everything the scheduler, its programs and the administration commands write stays in DIR,
-# temporary files included (DIR/spool/tmp and DIR/tmp).
+# temporary files included (spool/tmp and tmp), with one exception: the scheduler runs backends
+# and filters as user lp, which must reach them, the documents in the spool and the drivers. When
+# lp cannot enter DIR (a build tree under /root, mode 0700), those files live in a folder of the
+# script's own in /tmp instead, named in DIR/home and removed by stop.
 set -euo pipefail
 scripts=$(dirname "$0")
 # shellcheck source=scripts/process.sh
@@ -30,30 +33,59 @@ usage="usage: cups-private.sh start|stop DIR"
 cmd=${1:?$usage}
 dir=${2:?$usage}
 
-# Sets the folder's absolute path and the paths in it.
+# Sets the folder's absolute path and the paths in it; home is where the scheduler's own files
+# are.
 resolve_dir() {
   dir=$(cd "$dir" && pwd -P)
   sock=$dir/cups.sock
   pidfile=$dir/cupsd.pid
+  home=$dir
+  [ -f "$dir/home" ] && home=$(cat "$dir/home")
+  return 0
 }
 
+# lp_reaches FOLDER: whether user lp, as whom the scheduler runs backends and filters, can enter
+# FOLDER, every folder above it included.
+lp_reaches() {
+  setpriv --reuid=lp --regid=lp --clear-groups -- test -x "$1" 2>/dev/null
+}
+
+# Stops the scheduler and removes a home of its own in /tmp.
 stop() {
   stop_by_pidfile "$pidfile"
   rm -f "$dir/socket" "$sock"
+  if [ "$home" != "$dir" ]; then
+    check_private_dir cups-home "$home" && rm -rf "${home:?}"
+    rm -f "$dir/home"
+    home=$dir
+  fi
 }
 
 fail() {
   echo "cups-private: $*" >&2
-  [ -f "$dir/log/error_log" ] && tail -n 20 "$dir/log/error_log" >&2
+  [ -f "$home/log/error_log" ] && tail -n 20 "$home/log/error_log" >&2
   stop
   exit 1
+}
+
+# Chooses the scheduler's home: DIR when lp can enter it, else a new folder in /tmp.
+choose_home() {
+  lp_reaches "$dir" && return 0
+  if ! lp_reaches /tmp; then
+    echo "cups-private: CUPS runs backends and filters as user lp, which can enter neither" \
+      "$dir nor /tmp; give lp search permission (o+x) on the folders above one of them." >&2
+    exit 1
+  fi
+  home=$(mktemp -d /tmp/talvex-cups.XXXXXX)
+  adopt_private_dir cups-home "$home"
+  echo "$home" >"$dir/home"
 }
 
 # write_capture_ppd DPI: the capture queues' driver at DPI dots per inch, in DIR/tmp. It passes
 # PDF through without a filter ("-"), so the capture backend keeps the document as submitted, and
 # describes an 80 mm roll.
 write_capture_ppd() {
-  cat >"$dir/tmp/capture-$1.ppd" <<EOF
+  cat >"$home/tmp/capture-$1.ppd" <<EOF
 *PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
@@ -119,23 +151,24 @@ start() {
   stop
   rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" \
     "$dir/out" "$dir/tmp"
-  mkdir -p "$dir/conf" "$dir/spool/tmp" "$dir/state" "$dir/cache" "$dir/bin/backend" "$dir/log" \
-    "$dir/out" "$dir/tmp"
+  choose_home
+  mkdir -p "$home/conf" "$home/spool/tmp" "$home/state" "$home/cache" "$home/bin/backend" \
+    "$home/log" "$home/tmp" "$dir/out"
   # The administration commands below write their temporary files here.
-  export TMPDIR=$dir/tmp
+  export TMPDIR=$home/tmp
   # The scheduler refuses programs in folders that others may write to.
-  chmod 755 "$dir" "$dir/bin" "$dir/bin/backend"
+  chmod 755 "$dir" "$home" "$home/bin" "$home/bin/backend"
 
   for sub in daemon filter notifier monitor driver cgi-bin; do
-    [ -e "$sysbin/$sub" ] && ln -s "$sysbin/$sub" "$dir/bin/$sub"
+    [ -e "$sysbin/$sub" ] && ln -s "$sysbin/$sub" "$home/bin/$sub"
   done
   # The backend of raw network printers (AppSocket, port 9100) comes with the package cups.
   [ -x "$sysbin/backend/socket" ] ||
     fail "CUPS's socket backend $sysbin/backend/socket is missing (package cups)"
-  ln -s "$sysbin/backend/socket" "$dir/bin/backend/socket"
+  ln -s "$sysbin/backend/socket" "$home/bin/backend/socket"
 
   # Mode 0700 makes the scheduler run the backend as root, so it may write into DIR/out.
-  cat >"$dir/bin/backend/capture" <<EOF
+  cat >"$home/bin/backend/capture" <<EOF
 #!/bin/sh
 # Without arguments a backend lists its devices.
 if [ \$# -eq 0 ]; then
@@ -150,25 +183,27 @@ mv "\$out/.\$1.data" "\$out/\$1.data"
 printf '%s' "\$3" >"\$out/.\$1.title"
 mv "\$out/.\$1.title" "\$out/\$1.title"
 EOF
-  chmod 700 "$dir/bin/backend/capture"
+  chmod 700 "$home/bin/backend/capture"
 
-  cat >"$dir/conf/cups-files.conf" <<EOF
-ServerRoot $dir/conf
-RequestRoot $dir/spool
-TempDir $dir/spool/tmp
-StateDir $dir/state
-CacheDir $dir/cache
-ServerBin $dir/bin
-ErrorLog $dir/log/error_log
-AccessLog $dir/log/access_log
-PageLog $dir/log/page_log
-Printcap $dir/state/printcap
-ServerKeychain $dir/conf/ssl
+  cat >"$home/conf/cups-files.conf" <<EOF
+ServerRoot $home/conf
+User lp
+Group lp
+RequestRoot $home/spool
+TempDir $home/spool/tmp
+StateDir $home/state
+CacheDir $home/cache
+ServerBin $home/bin
+ErrorLog $home/log/error_log
+AccessLog $home/log/access_log
+PageLog $home/log/page_log
+Printcap $home/state/printcap
+ServerKeychain $home/conf/ssl
 CreateSelfSignedCerts No
 FileDevice No
 EOF
 
-  cat >"$dir/conf/cupsd.conf" <<EOF
+  cat >"$home/conf/cupsd.conf" <<EOF
 Listen $sock
 LogLevel warn
 MaxLogSize 0
@@ -195,21 +230,21 @@ EOF
   # Where the system confines cupsd with AppArmor, its profile would keep it out of DIR; a copy
   # of the program at another path is not confined.
   if grep -qs '^/usr/sbin/cupsd (enforce)' /sys/kernel/security/apparmor/profiles; then
-    cp "$cupsd" "$dir/bin/cupsd"
-    cupsd=$dir/bin/cupsd
+    cp "$cupsd" "$home/bin/cupsd"
+    cupsd=$home/bin/cupsd
   fi
 
   # Started directly (setsid, not in a process group of its own, execs the scheduler in place), so
   # that $! is the scheduler itself.
-  setsid "$cupsd" -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
-    </dev/null >"$dir/log/cupsd.out" 2>&1 &
+  setsid "$cupsd" -f -c "$home/conf/cupsd.conf" -s "$home/conf/cups-files.conf" \
+    </dev/null >"$home/log/cupsd.out" 2>&1 &
   record_process "$pidfile" $! "$cupsd"
 
   export CUPS_SERVER=$sock
   # The limit only matters when the scheduler hangs; one that ends is noticed at once.
   local deadline=$((SECONDS + 120))
   until [ -S "$sock" ] && "$lpstat" -r >/dev/null 2>&1; do
-    recorded_running "$pidfile" || fail "cupsd did not start: $(cat "$dir/log/cupsd.out")"
+    recorded_running "$pidfile" || fail "cupsd did not start: $(cat "$home/log/cupsd.out")"
     [ "$SECONDS" -lt "$deadline" ] || fail "cupsd did not answer on $sock within two minutes"
     sleep 0.1
   done
@@ -221,8 +256,8 @@ EOF
     write_capture_ppd "$dpi"
     # lpadmin warns that drivers are deprecated; the warning says nothing about the queue.
     "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" \
-      -P "$dir/tmp/capture-$dpi.ppd" 2>"$dir/log/lpadmin.err" ||
-      fail "lpadmin could not create $queue: $(cat "$dir/log/lpadmin.err")"
+      -P "$home/tmp/capture-$dpi.ppd" 2>"$home/log/lpadmin.err" ||
+      fail "lpadmin could not create $queue: $(cat "$home/log/lpadmin.err")"
     mkdir -p "$dir/out/$queue"
   done
   "$lpadmin" -d kitchen-80 || fail "lpadmin could not set the default queue"

@@ -12,17 +12,21 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/closed_port.h"
 #include "tests/support/database_fixture.h"
 #include "tests/support/private_server.h"
+#include "tests/support/raw_printer_port.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temporary_folder.h"
 
@@ -113,6 +117,56 @@ TEST(PrivateFolder, ScriptsRefuseAFolderTheyDidNotMake) {
     for (const fs::path& f : files)
       EXPECT_TRUE(fs::exists(f)) << f;
   }
+}
+
+// A folder for cups-private.sh; the scheduler is stopped at the end, whatever failed.
+class CupsFolder {
+ public:
+  explicit CupsFolder(fs::path path) : path_(std::move(path)) {}
+  ~CupsFolder() { succeeds(script("cups-private.sh") + " stop " + shell_quote(path_.string())); }
+  CupsFolder(const CupsFolder&) = delete;
+  CupsFolder& operator=(const CupsFolder&) = delete;
+
+  const fs::path& path() const { return path_; }
+  std::string run(const std::string& command) const {
+    return run_command(script("cups-private.sh") + " " + command + " " +
+                       shell_quote(path_.string()));
+  }
+  // A CUPS command line run on this scheduler.
+  std::string client(const std::string& program, const std::string& arguments) const {
+    return run_command("CUPS_SERVER=" + shell_quote((path_ / "cups.sock").string()) + " " +
+                       shell_quote(find_program(program)) + " " + arguments);
+  }
+
+ private:
+  fs::path path_;
+};
+
+// The scheduler runs the backend of a raw queue as user lp. A clone under /root (mode 0700) puts
+// the private scheduler's folder out of lp's reach; the job must still reach the printer, and
+// stop must take away whatever the script kept elsewhere for lp.
+TEST(PrivateCups, PrintsOnARawQueueFromAFolderThatUserLpCannotEnter) {
+  TemporaryFolder parent;
+  const fs::path closed = fs::path(parent.path()) / "closed";
+  fs::create_directory(closed);
+  fs::permissions(closed, fs::perms::owner_all, fs::perm_options::replace);
+  CupsFolder cups(closed / "cups");
+  RawPrinterPort printer;
+
+  cups.run("start");
+  std::string home;
+  std::getline(std::ifstream(cups.path() / "home"), home);
+  ASSERT_FALSE(home.empty()) << "the scheduler's files stayed where lp cannot reach them";
+  cups.client("lpadmin", "-p raw -E -v socket://127.0.0.1:" + std::to_string(printer.port()) +
+                             " -m raw 2>/dev/null");
+  const fs::path job = fs::path(parent.path()) / "job";
+  write_file(job, "raw job");
+  cups.client("lp", "-d raw -o raw " + shell_quote(job.string()) + " >/dev/null");
+  EXPECT_EQ(printer.receive(std::chrono::minutes(1)), std::optional<std::string>("raw job"));
+
+  cups.run("stop");
+  EXPECT_FALSE(fs::exists(home)) << home;
+  EXPECT_FALSE(fs::exists(cups.path() / "home"));
 }
 
 struct RecordCase {
