@@ -33,6 +33,17 @@ std::string queue_state_text(bool waiting, const std::vector<std::string>& passe
   return text + (passed_over.size() > kNamedRows ? ", …)" : ")");
 }
 
+// The queue row as the staff and the front end name it: "`print` row 16, predcheck, order 4",
+// with the sub-order of an order ticket.
+std::string queue_row_text(const data::QuerySlot& queue) {
+  const std::string type = queue.text("type");
+  std::string text =
+      "`print` row " + queue.text("id") + ", " + type + ", order " + queue.text("zakaz");
+  if (type == "podzakaz")
+    text += ", sub-order " + queue.text("podzakaz");
+  return text;
+}
+
 }  // namespace
 
 void PrintService::data_check_tick() {
@@ -164,6 +175,7 @@ void PrintService::zakaz_close() {
 
 void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
   const std::string id = job_id;
+  const std::string row = queue_row_text(db.queue);
   const std::int32_t resume = queue_countdown;
   tickets::JobContext context{
       db, services_.printer, services_.clock, settings, job_id, progress_[id], [this](int ticks) {
@@ -182,6 +194,7 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
         failed_before ? std::max(queue_countdown, kFailedJobTicks) : std::max(queue_countdown, 1);
     held_until_[id] = queue_ticks_ + wait;
     queue_countdown = resume;
+    failed_job_row_ = row;
     throw;
   }
   progress_.erase(id);

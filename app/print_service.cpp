@@ -44,14 +44,15 @@ void PrintService::guarded(const std::function<void()>& body) {
   } catch (...) {
     show_failure("Unknown failure");
   }
+  failed_job_row_.clear();
 }
 
 void PrintService::show_failure(const std::exception& failure) {
-  services_.message_box.show_error(services_.title, error_box_text(failure));
+  services_.message_box.show_error(services_.title, error_box_text(failure), failed_job_row_);
 }
 
 void PrintService::show_failure(const std::string& message) {
-  services_.message_box.show_error(services_.title, error_box_text(message));
+  services_.message_box.show_error(services_.title, error_box_text(message), failed_job_row_);
 }
 
 }  // namespace talvex::app

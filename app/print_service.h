@@ -132,6 +132,9 @@ class PrintService {
   std::string printer_notes_;
   std::set<std::string> told_troubles_;
   bool printer_list_shown_ = false;
+  // The queue row of the job that just failed ("`print` row 16, predcheck, order 4"), for the
+  // failure's line on standard error; empty outside a failed job.
+  std::string failed_job_row_;
   std::optional<std::vector<std::string>> printer_list_;
 };
 

@@ -17,7 +17,8 @@ run_variant() {
   shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  # Every failing test's whole output, however long, stays in this command's log.
+  ctest --test-dir "$dir" --output-on-failure --test-output-size-failed 20000000 -j "$jobs"
 }
 
 run_variant test -DCMAKE_BUILD_TYPE=RelWithDebInfo

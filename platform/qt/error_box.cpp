@@ -16,10 +16,13 @@ QMessageBox* ErrorBox::open_box() const {
   return box_ && box_->isVisible() ? box_.data() : nullptr;
 }
 
-void ErrorBox::show_error(const std::string& caption, const std::string& text) {
+void ErrorBox::show_error(const std::string& caption, const std::string& text,
+                          const std::string& context) {
   const bool busy = open_box() != nullptr;
-  if (busy || echo_)
-    log_ << caption << ": " << text << std::endl;
+  if (busy || echo_) {
+    // One write for the whole line, so that a reader of the log never sees half of it.
+    log_ << caption + ": " + (context.empty() ? "" : context + ": ") + text + "\n" << std::flush;
+  }
   if (busy)
     return;
   delete box_.data();  // closed but not yet deleted

@@ -22,7 +22,8 @@ class ErrorBox final : public MessageBox {
   ErrorBox(const ErrorBox&) = delete;
   ErrorBox& operator=(const ErrorBox&) = delete;
 
-  void show_error(const std::string& caption, const std::string& text) override;
+  void show_error(const std::string& caption, const std::string& text,
+                  const std::string& context) override;
 
   // The box on screen, or nullptr.
   QMessageBox* open_box() const;

@@ -106,6 +106,7 @@ TEST_F(PollingTest, FailedJobWaitsThreeHundredTicksWhileTheRowsBehindItPrint) {
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(box.shown[0].text, "Printer jammed.");
   EXPECT_EQ(box.shown[0].caption, "Talvex");
+  EXPECT_EQ(box.shown[0].context, "`print` row 1, podzakaz, order 10, sub-order 1");
   // The queue goes on from printer_timer, with the rows behind the failed one.
   EXPECT_EQ(service->queue_countdown, 5);
   tick(5);
@@ -201,6 +202,7 @@ TEST_F(PollingTest, FailingKeepAliveKeepsTheRhythm) {
   tick(4);
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_NE(box.shown[0].text.find("print' doesn't exist"), std::string::npos) << box.shown[0].text;
+  EXPECT_EQ(box.shown[0].context, "");  // no job was running
   EXPECT_EQ(service->data_check_countdown, 10);
   tick();
   EXPECT_EQ(panel.label(PanelLabel::DataCheck), "Проверка данных через: 9 c.");

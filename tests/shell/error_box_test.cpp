@@ -28,7 +28,7 @@ void press_ok(QMessageBox& box) {
 TEST(ErrorBox, ShowsCaptionTextStopIconAndOkWithoutWaiting) {
   std::ostringstream log;
   ErrorBox boxes(log, false);
-  boxes.show_error("Talvex", "Printing in progress.");
+  boxes.show_error("Talvex", "Printing in progress.", "`print` row 16, predcheck, order 4");
 
   QMessageBox* box = boxes.open_box();
   ASSERT_NE(box, nullptr);
@@ -45,29 +45,30 @@ TEST(ErrorBox, ShowsCaptionTextStopIconAndOkWithoutWaiting) {
 TEST(ErrorBox, FailureWhileABoxIsOpenGoesToTheLogOnly) {
   std::ostringstream log;
   ErrorBox boxes(log, false);
-  boxes.show_error("Talvex", "first.");
-  boxes.show_error("Talvex", "second.");
+  boxes.show_error("Talvex", "first.", "");
+  boxes.show_error("Talvex", "second.", "`print` row 7, podzakaz, order 2, sub-order 1");
 
   EXPECT_EQ(visible_boxes(), 1);
   ASSERT_NE(boxes.open_box(), nullptr);
   EXPECT_EQ(boxes.open_box()->text().toStdString(), "first.");
-  EXPECT_EQ(log.str(), "Talvex: second.\n");
+  // The line names the job's row; the box keeps the bare text.
+  EXPECT_EQ(log.str(), "Talvex: `print` row 7, podzakaz, order 2, sub-order 1: second.\n");
 
   press_ok(*boxes.open_box());
   EXPECT_EQ(boxes.open_box(), nullptr);
   EXPECT_EQ(visible_boxes(), 0);
 
-  boxes.show_error("Talvex", "third.");
+  boxes.show_error("Talvex", "third.", "");
   ASSERT_NE(boxes.open_box(), nullptr);
   EXPECT_EQ(boxes.open_box()->text().toStdString(), "third.");
-  EXPECT_EQ(log.str(), "Talvex: second.\n");
+  EXPECT_EQ(log.str(), "Talvex: `print` row 7, podzakaz, order 2, sub-order 1: second.\n");
 }
 
 TEST(ErrorBox, WithoutADisplayEveryFailureIsAlsoLogged) {
   std::ostringstream log;
   ErrorBox boxes(log, true);
-  boxes.show_error("Talvex", "first.");
-  boxes.show_error("Talvex", "second.");
+  boxes.show_error("Talvex", "first.", "");
+  boxes.show_error("Talvex", "second.", "");
   EXPECT_EQ(log.str(), "Talvex: first.\nTalvex: second.\n");
   ASSERT_NE(boxes.open_box(), nullptr);
   EXPECT_EQ(boxes.open_box()->text().toStdString(), "first.");

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tests/support/run_command.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/venue_test.h"
 
 namespace talvex::testing {
@@ -695,16 +696,30 @@ std::optional<std::string> order_of(const PrintedDocument& d) {
   return std::nullopt;
 }
 
-// The failures the program reported, in order: the lines "talvex: <message>" of its output.
+// The failures the program reported, in order: the lines "talvex: <message>" of its output. A
+// line the program is still writing is not one yet.
 std::vector<std::string> reported_failures(const std::string& output) {
   std::vector<std::string> out;
-  std::istringstream lines(output);
+  std::istringstream lines(output.substr(0, output.rfind('\n') + 1));
   const std::string prefix = "talvex: ";
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind(prefix, 0) == 0)
       out.push_back(line.substr(prefix.size()));
   }
   return out;
+}
+
+// The line of a failed job: its `print` row, type and order (and sub-order), then the message.
+std::string job_failure(const std::string& id, const std::string& type, const std::string& order,
+                        const std::string& sub, const std::string& message) {
+  return "`print` row " + id + ", " + type + ", order " + order +
+         (type == "podzakaz" ? ", sub-order " + sub : "") + ": " + message;
+}
+
+// The message of a reported failure, without the row of a failed job (plain keys only).
+std::string message_of(const std::string& reported) {
+  return reported.rfind("`print` row ", 0) == 0 ? reported.substr(reported.find(": ") + 2)
+                                                : reported;
 }
 
 class HostileDataTest : public VenueTest {
@@ -760,8 +775,12 @@ TEST_F(HostileDataTest, EveryCaseHasItsDocumentedOutcomeAndNoOtherStatementRuns)
   for (const auto& row :
        connection_->query("select id from print where status='no' order by id").rows) {
     const auto c = by_job.find(row[0]);
-    if (c != by_job.end() && !c->second->error.empty())
-      first_failures.push_back(c->second->error);
+    if (c != by_job.end() && !c->second->error.empty()) {
+      const Case& failing = *c->second;
+      first_failures.push_back(job_failure(failing.job, failing.type.value_or(""),
+                                           failing.order.value_or(""), failing.sub.value_or(""),
+                                           failing.error));
+    }
   }
   const auto before = contents(false);
   const auto tables_before = table_names();
@@ -894,31 +913,6 @@ TEST_F(HostileDataTest, ZerofillColumnsPrintTheirItemsAndPlainNumbers) {
   EXPECT_TRUE(audit.clean()) << audit.report();
 }
 
-// The environment variables of the test process, and so of the program it starts, for one scope.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(std::initializer_list<std::pair<const char*, std::string>> values) {
-    for (const auto& [name, value] : values) {
-      const char* old = std::getenv(name);
-      saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-      setenv(name, value.c_str(), 1);
-    }
-  }
-  ~ScopedEnvironment() {
-    for (const auto& [name, value] : saved_) {
-      if (value)
-        setenv(name, value->c_str(), 1);
-      else
-        unsetenv(name);
-    }
-  }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
 // DECIMAL amounts in a venue whose computer runs in Russian, where the C library's own number
 // conversions take a decimal comma: a whole amount still prints, and a fraction still fails the
 // job instead of printing its whole part.
@@ -952,10 +946,12 @@ TEST_F(HostileDataTest, DecimalAmountsReadTheSameUnderARussianLocale) {
   EXPECT_EQ(scalar("select group_concat(status order by id) from print where id >= 20"),
             "yes,no,no");
   const std::vector<std::string> reported = reported_failures(program.output());
-  EXPECT_EQ(std::vector<std::string>(reported.begin(),
-                                     reported.begin() + std::min<std::size_t>(reported.size(), 2)),
-            (std::vector<std::string>{"'1500,5' is not a valid integer value.",
-                                      "'0,5' is not a valid integer value."}));
+  EXPECT_EQ(
+      std::vector<std::string>(reported.begin(),
+                               reported.begin() + std::min<std::size_t>(reported.size(), 2)),
+      (std::vector<std::string>{
+          job_failure("21", "zakaz_close", "11", "", "'1500,5' is not a valid integer value."),
+          job_failure("22", "zakaz_close", "12", "", "'0,5' is not a valid integer value.")}));
   const std::vector<PrintedDocument> printed = documents();
   for (const PrintedDocument& d : printed) {
     EXPECT_TRUE(d.shows("Чек № 10")) << d.record;
@@ -1031,7 +1027,7 @@ TEST_P(HostileSettingsTest, JobsHaveTheDocumentedOutcome) {
     ASSERT_TRUE(wait_for([&] { return reported_failures(program.output()).size() >= 2; }))
         << program.output();
     for (const std::string& r : reported_failures(program.output()))
-      EXPECT_EQ(r, c.error);
+      EXPECT_EQ(message_of(r), c.error) << r;
     EXPECT_EQ(scalar("select count(*) from print where status='no'"), "2");
   }
   EXPECT_TRUE(program.running());

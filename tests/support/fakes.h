@@ -43,12 +43,14 @@ class FakePanel final : public platform::Panel {
 // Records every error box instead of showing it.
 class FakeMessageBox final : public platform::MessageBox {
  public:
-  void show_error(const std::string& caption, const std::string& text) override {
-    shown.push_back({caption, text});
+  void show_error(const std::string& caption, const std::string& text,
+                  const std::string& context) override {
+    shown.push_back({caption, text, context});
   }
   struct Shown {
     std::string caption;
     std::string text;
+    std::string context;
   };
   std::vector<Shown> shown;
 };
