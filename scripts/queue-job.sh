@@ -11,25 +11,25 @@ set -euo pipefail
 # shellcheck source=scripts/database-client.sh
 . "$(dirname "$0")/database-client.sh"
 
+# usage [PROBLEM]: says what was wrong, when known, above the usage, and ends.
 usage() {
+  [ $# -eq 0 ] || echo "queue-job: $1" >&2
   sed -n '5,7s/^#   //p' "$0" >&2
   exit 2
 }
 
 connect_client "$@" || usage
 set -- "${arguments[@]}"
-[ $# -ge 2 ] || usage
+[ $# -ge 1 ] || usage
 type=$1
-order=$2
-sub=NULL
 case "$type" in
-  podzakaz)
-    [ $# -eq 3 ] || usage
-    sub=$3
-    ;;
-  predcheck | zakaz_close) [ $# -eq 2 ] || usage ;;
-  *) usage ;;
+  podzakaz) [ $# -eq 3 ] || usage "podzakaz takes an order and a sub-order number" ;;
+  predcheck | zakaz_close) [ $# -eq 2 ] || usage "$type takes one order number" ;;
+  -*) usage "unknown option '$type'" ;;
+  *) usage "unknown job type '$type'" ;;
 esac
+order=$2
+sub=${3:-NULL}
 # Keys are whole numbers, as the front end's tables hold them; nothing else reaches the statement.
 for key in "$order" ${3:+"$sub"}; do
   [[ "$key" =~ ^[0-9]+$ ]] || { echo "queue-job: '$key' is not an order or sub-order number" >&2; exit 2; }

@@ -9,13 +9,19 @@ set -euo pipefail
 # shellcheck source=scripts/database-client.sh
 . "$(dirname "$0")/database-client.sh"
 
-connect_client "$@" || exit 2
+usage="usage: show-queue.sh [--host H] [--port P] [--user U] [--database D] [--waiting]"
+connect_client "$@" || { echo "$usage" >&2; exit 2; }
 where=""
-case "${arguments[*]:-}" in
-  "") ;;
-  --waiting) where="WHERE status='no'" ;;
-  *) echo "usage: show-queue.sh [--host H] [--port P] [--user U] [--database D] [--waiting]" >&2; exit 2 ;;
-esac
+for argument in "${arguments[@]}"; do
+  case "$argument" in
+    --waiting) where="WHERE status='no'" ;;
+    *)
+      echo "show-queue: unknown argument '$argument'" >&2
+      echo "$usage" >&2
+      exit 2
+      ;;
+  esac
+done
 
 "${client[@]}" --table -e \
   "SELECT id, type, zakaz AS \`order\`, podzakaz AS \`sub-order\`, status FROM print $where ORDER BY id"
