@@ -82,6 +82,11 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   qt::quit_on_termination_request();
   const bool display = qt::has_display();
+  if (const auto unanswered = qt::unanswered_display()) {
+    std::cerr << program << ": the display '" << *unanswered
+              << "' does not answer; running without a window, with every message written here"
+              << std::endl;
+  }
 
   const std::string path = platform::program_path();
   const std::string title = app::application_title(path.empty() ? program : path);
@@ -149,6 +154,7 @@ int main(int argc, char** argv) {
   panel.on_closed([] { QApplication::quit(); });
 
   service.start();
+  std::cout << app::running_text(connection) << std::endl;
 
   qt::Ticker timer1(options.tick, [&service] { service.data_check_tick(); });
   qt::Ticker timer2(options.tick, [&service] { service.queue_check_tick(); });

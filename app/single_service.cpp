@@ -15,6 +15,10 @@ std::string service_key(const data::ConnectionParams& connection) {
   return connection.host + "\n" + std::to_string(connection.port) + "\n" + connection.database;
 }
 
+std::string running_text(const data::ConnectionParams& connection) {
+  return "Talvex is running for " + server_and_database(connection) + ".";
+}
+
 std::string already_running_text(const data::ConnectionParams& connection, long long pid) {
   const std::string process = pid > 0 ? " (process " + std::to_string(pid) + ")" : "";
   return "Talvex is already running for " + server_and_database(connection) + process +

@@ -18,6 +18,10 @@ inline constexpr int kAlreadyRunningExitCode = 3;
 // whole-program tests start several at once, each against a database of its own.
 std::string service_key(const data::ConnectionParams& connection);
 
+// What a start that took the service says on standard output, so that whoever started it from a
+// terminal knows it is up.
+std::string running_text(const data::ConnectionParams& connection);
+
 // The message of a start that finds the service already running in process `pid` (0: unknown).
 std::string already_running_text(const data::ConnectionParams& connection, long long pid);
 

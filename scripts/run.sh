@@ -48,19 +48,31 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 
 shown=${printers#"$PWD"/}
-echo
-echo "Talvex is running. Every printed document lands in $shown/<printer>/"
-echo "as NNNNNN.pdf, with a record of its lines in NNNNNN.json."
-echo "  Look at one:    pdftotext -layout $shown/1-BAR/000001.pdf -"
-echo "                  (or open the PDF in any viewer)"
-if $started_demo; then
-  echo "  Queue a job:    scripts/queue-job.sh predcheck 4      the bill of order 4"
-  echo "                  scripts/queue-job.sh zakaz_close 1    the closing receipt of order 1"
-  echo "                  scripts/queue-job.sh podzakaz 2 1     the bar and kitchen tickets of order 2"
-  echo "  See the queue:  scripts/show-queue.sh"
-fi
-echo "  Stop:           Ctrl+C"
-echo "Errors the service meets show below."
-echo
+hints() {
+  echo "Every printed document lands in $shown/<printer>/"
+  echo "as NNNNNN.pdf, with a record of its lines in NNNNNN.json."
+  echo "  Look at one:    pdftotext -layout $shown/1-BAR/000001.pdf -"
+  echo "                  (or open the PDF in any viewer)"
+  if $started_demo; then
+    echo "  Queue a job:    scripts/queue-job.sh predcheck 4      the bill of order 4"
+    echo "                  scripts/queue-job.sh zakaz_close 1    the closing receipt of order 1"
+    echo "                  scripts/queue-job.sh podzakaz 2 1     the bar and kitchen tickets of order 2"
+    echo "  See the queue:  scripts/show-queue.sh"
+  fi
+  echo "  Stop:           Ctrl+C"
+  echo "Errors the service meets show below."
+  echo
+}
+# The program says on standard output that it is running once it has started; the hints follow
+# that line. A start that finds the service already running says so on standard error and nothing
+# here.
+after_start() {
+  local line
+  while IFS= read -r line; do
+    printf '%s\n' "$line"
+    case "$line" in "Talvex is running "*) hints ;; esac
+  done
+}
 
-"$build/app/talvex" --printers "$printers" "$@"
+echo
+"$build/app/talvex" --printers "$printers" "$@" > >(after_start)

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/closed_port.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/venue_test.h"
 
 namespace talvex::testing {
@@ -34,9 +36,14 @@ TEST_F(DesktopStartTest, ASecondStartOnTheSameDatabaseLeavesTheFirstServing) {
   RunningProgram& first = start();
   ASSERT_TRUE(wait_for_empty_queue());
 
+  // The first says that it runs; the second only that the first does.
+  const std::string running = "Talvex is running for database '" + database_ +
+                              "' on 127.0.0.1:" + std::to_string(params_.port) + ".\n";
+  EXPECT_NE(first.output().find(running), std::string::npos) << first.output();
   RunningProgram second = another("second.log");
   ASSERT_TRUE(wait_for([&] { return !second.running(); }));
   EXPECT_TRUE(exited_with(second.status(), 3)) << second.output();
+  EXPECT_EQ(second.output().find("Talvex is running"), std::string::npos) << second.output();
   EXPECT_NE(second.output().find("Talvex is already running for database '" + database_ +
                                  "' on 127.0.0.1:" + std::to_string(params_.port) + " (process " +
                                  std::to_string(first.pid()) +
@@ -58,6 +65,23 @@ TEST_F(DesktopStartTest, ASecondStartOnTheSameDatabaseLeavesTheFirstServing) {
   sql("UPDATE print SET status='no' WHERE id=3");
   start();
   EXPECT_TRUE(wait_for_empty_queue()) << program_->output();
+}
+
+// A desktop session that has ended leaves DISPLAY naming an X server that no longer answers: the
+// service goes on without a window, as without a display, and says so.
+TEST_F(DesktopStartTest, ADisplayThatDoesNotAnswerLeavesTheServiceRunningWithoutAWindow) {
+  const ClosedPort x_server;  // display N is TCP port 6000 + N
+  const std::string display = "127.0.0.1:" + std::to_string(x_server.port() - 6000);
+  const ScopedEnvironment session({{"DISPLAY", display}}, {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+
+  RunningProgram& program = start();
+  EXPECT_TRUE(wait_for_empty_queue()) << program.output();
+  EXPECT_NE(program.output().find("the display '" + display +
+                                  "' does not answer; running without a window"),
+            std::string::npos)
+      << program.output();
+  EXPECT_TRUE(program.running());
+  EXPECT_TRUE(exited_with(program.stop(), 0)) << program.output();
 }
 
 // A database user that can only log in with a password, removed again however the test ends.
