@@ -12,7 +12,8 @@
 #
 # Each queue has a driver that takes PDF as it comes, like a printer with a driver of its own, and
 # every job it prints is captured in DIR/out/<queue>/: <job>.data is the document as submitted,
-# <job>.title its title; the title file appears only once the data is complete. CUPS's socket
+# <job>.title its title; the title file appears only once the data is complete. The drivers are in
+# DIR/ppd (capture-203.ppd, capture-300.ppd) for queues a test adds. CUPS's socket
 # backend is there too, for raw queues a test adds (lpadmin -p Q -E -v socket://127.0.0.1:PORT -m
 # raw) on a port where it listens itself.
 #
@@ -81,11 +82,11 @@ choose_home() {
   echo "$home" >"$dir/home"
 }
 
-# write_capture_ppd DPI: the capture queues' driver at DPI dots per inch, in DIR/tmp. It passes
-# PDF through without a filter ("-"), so the capture backend keeps the document as submitted, and
-# describes an 80 mm roll.
+# write_capture_ppd DPI: the capture queues' driver at DPI dots per inch, in DIR/ppd, where tests
+# find it to add queues of their own. It passes PDF through without a filter ("-"), so the capture
+# backend keeps the document as submitted, and describes an 80 mm roll.
 write_capture_ppd() {
-  cat >"$home/tmp/capture-$1.ppd" <<EOF
+  cat >"$dir/ppd/capture-$1.ppd" <<EOF
 *PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
@@ -150,10 +151,10 @@ start() {
 
   stop
   rm -rf "${dir:?}/conf" "$dir/spool" "$dir/state" "$dir/cache" "${dir:?}/bin" "$dir/log" \
-    "$dir/out" "$dir/tmp"
+    "$dir/out" "$dir/tmp" "$dir/ppd"
   choose_home
   mkdir -p "$home/conf" "$home/spool/tmp" "$home/state" "$home/cache" "$home/bin/backend" \
-    "$home/log" "$home/tmp" "$dir/out"
+    "$home/log" "$home/tmp" "$dir/out" "$dir/ppd"
   # The administration commands below write their temporary files here.
   export TMPDIR=$home/tmp
   # The scheduler refuses programs in folders that others may write to.
@@ -256,7 +257,7 @@ EOF
     write_capture_ppd "$dpi"
     # lpadmin warns that drivers are deprecated; the warning says nothing about the queue.
     "$lpadmin" -p "$queue" -E -v "capture:/$queue" -D "Talvex test queue $queue" \
-      -P "$home/tmp/capture-$dpi.ppd" 2>"$home/log/lpadmin.err" ||
+      -P "$dir/ppd/capture-$dpi.ppd" 2>"$home/log/lpadmin.err" ||
       fail "lpadmin could not create $queue: $(cat "$home/log/lpadmin.err")"
     mkdir -p "$dir/out/$queue"
   done

@@ -95,7 +95,7 @@ void cups_admin(const std::string& command) {
 }
 
 std::string capture_driver(int dpi) {
-  return (cups_folder() / "tmp" / ("capture-" + std::to_string(dpi) + ".ppd")).string();
+  return (cups_folder() / "ppd" / ("capture-" + std::to_string(dpi) + ".ppd")).string();
 }
 
 std::string capture_folder(const std::string& queue) {

@@ -127,6 +127,11 @@ bool VenueTest::wait_for_job_reading_clients() {
   });
 }
 
+bool VenueTest::wait_until_serving(const RunningProgram& program) {
+  return wait_for(
+      [&program] { return program.output().find("Talvex is running for ") != std::string::npos; });
+}
+
 bool VenueTest::wait_for_empty_queue(std::chrono::seconds limit) {
   return wait_for([this] { return scalar("select count(*) from print where status='no'") == "0"; },
                   limit);

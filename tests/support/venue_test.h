@@ -85,6 +85,9 @@ class VenueTest : public ::testing::Test {
   // from a connection of its own (LOCK TABLES clients WRITE) holds a bill there, in the middle of
   // its document: a bill reads its client after its item lines are drawn.
   bool wait_for_job_reading_clients();
+  // Waits until `program` says that it runs: connected, with its timers and its handling of
+  // termination requests in place.
+  bool wait_until_serving(const RunningProgram& program);
   // Waits until no row of `print` waits.
   bool wait_for_empty_queue(std::chrono::seconds limit = std::chrono::seconds(90));
 
