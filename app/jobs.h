@@ -11,9 +11,9 @@ namespace talvex::app {
 class Jobs {
  public:
   virtual ~Jobs() = default;
-  virtual void podzakaz(tickets::JobContext& job) = 0;
-  virtual void predcheck(tickets::JobContext& job) = 0;
-  virtual void zakaz_close(tickets::JobContext& job) = 0;
+  virtual void print_order_tickets(tickets::JobContext& job) = 0;
+  virtual void print_precheck(tickets::JobContext& job) = 0;
+  virtual void print_receipt(tickets::JobContext& job) = 0;
 };
 
 // The documents this build prints.

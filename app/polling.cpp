@@ -108,7 +108,7 @@ void PrintService::check_queue() {
   // lock, so that a row the other service printed meanwhile is not printed again. A check that
   // cannot take the lock runs no job. A check that finds nothing to do takes no lock.
   if (!db.queue_lock.try_take()) {
-    job_id = db.queue.text("id");
+    print_row_id = db.queue.text("id");
     queue_state_ = "Есть очередь печати (печатает другая служба)";
     show_queue_state();
     return;
@@ -121,11 +121,11 @@ void PrintService::check_queue() {
     return;
 
   if (db.queue.text("type") == "podzakaz") {
-    podzakaz();
+    print_order_tickets();
   } else if (db.queue.text("type") == "predcheck") {
-    predcheck();
+    print_precheck();
   } else if (db.queue.text("type") == "zakaz_close") {
-    zakaz_close();
+    print_receipt();
   }
 }
 
@@ -158,29 +158,32 @@ bool PrintService::read_queue(std::vector<std::string>& passed_over) {
 }
 
 void PrintService::note_queue_state(const std::vector<std::string>& passed_over) {
-  job_id = db.queue.text("id");
+  print_row_id = db.queue.text("id");
   queue_state_ = queue_state_text(!db.queue.text("status").empty(), passed_over);
   show_queue_state();
 }
 
-void PrintService::podzakaz() {
-  run_job(&Jobs::podzakaz);
+void PrintService::print_order_tickets() {
+  run_job(&Jobs::print_order_tickets);
 }
-void PrintService::predcheck() {
-  run_job(&Jobs::predcheck);
+void PrintService::print_precheck() {
+  run_job(&Jobs::print_precheck);
 }
-void PrintService::zakaz_close() {
-  run_job(&Jobs::zakaz_close);
+void PrintService::print_receipt() {
+  run_job(&Jobs::print_receipt);
 }
 
 void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
-  const std::string id = job_id;
+  const std::string id = print_row_id;
   const std::string row = queue_row_text(db.queue);
   const std::int32_t resume = queue_countdown;
-  tickets::JobContext context{
-      db, services_.printer, services_.clock, settings, job_id, progress_[id], [this](int ticks) {
-        queue_countdown = ticks;
-      }};
+  tickets::JobContext context{db,
+                              services_.printer,
+                              services_.clock,
+                              settings,
+                              print_row_id,
+                              progress_[id],
+                              [this](int ticks) { queue_countdown = ticks; }};
   try {
     ((*jobs_).*job)(context);
   } catch (...) {

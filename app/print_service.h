@@ -68,9 +68,9 @@ class PrintService {
   void load_settings();
   void check_queue();
   void fill_port_chooser();
-  void podzakaz();
-  void predcheck();
-  void zakaz_close();
+  void print_order_tickets();
+  void print_precheck();
+  void print_receipt();
   // Reads the printers' states, unless they were read less than five seconds ago (by the clock),
   // and shows them: what has kept a printer that a `printers` row names from printing for five
   // seconds and the jobs left unfinished for a minute on the queue line, a change of the former in
@@ -85,7 +85,7 @@ class PrintService {
   std::int32_t data_check_countdown = 0;
   std::int32_t queue_countdown = 0;
   // The `print` row of the job being handled: its id as text.
-  std::string job_id;
+  std::string print_row_id;
   // The settings read at the last data check.
   tickets::Settings settings;
 

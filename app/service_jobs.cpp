@@ -7,9 +7,9 @@ namespace {
 
 class ServiceJobs final : public Jobs {
  public:
-  void podzakaz(tickets::JobContext& job) override { tickets::print_order_tickets(job); }
-  void predcheck(tickets::JobContext& job) override { tickets::print_precheck(job); }
-  void zakaz_close(tickets::JobContext& job) override { tickets::print_receipt(job); }
+  void print_order_tickets(tickets::JobContext& job) override { tickets::print_order_tickets(job); }
+  void print_precheck(tickets::JobContext& job) override { tickets::print_precheck(job); }
+  void print_receipt(tickets::JobContext& job) override { tickets::print_receipt(job); }
 };
 
 }  // namespace

@@ -287,10 +287,10 @@ void Bench::check_counts(const std::string& what, std::int64_t observed,
 std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
   queue(s, row_of(kind.kind, s.order));
   data::Database& db = s.service->db;
-  const std::string print_id = db.queue.text("id");
+  const std::string print_row_id = db.queue.text("id");
   tickets::JobProgress progress;
-  tickets::JobContext job{db,       printer_, clock_,    s.service->settings,
-                          print_id, progress, [](int) {}};
+  tickets::JobContext job{db,           printer_, clock_,    s.service->settings,
+                          print_row_id, progress, [](int) {}};
   documents_.clear();
   statements_.clear();
   clock_.pauses.clear();
@@ -360,16 +360,17 @@ PlanMeasurement Bench::per_id_plan(Scenario& s, const JobKind& kind) {
   queue(s, row);
   if (kind.kind == Kind::OrderTicket)
     db.printers.reload("select * from printers WHERE id='2'");
-  const std::string print_id = db.queue.text("id");
+  const std::string print_row_id = db.queue.text("id");
   const int per_menu_id = s.line_span + (kind.kind == Kind::OrderTicket ? 3 : 1);
   const int limit = std::max(1, static_cast<int>(options_.plan_budget / per_menu_id));
 
   const ServerCounts before = read_server_counts(counters_);
   const std::int64_t sent = sent_;
   PlanMeasurement plan;
-  plan.run = kind.kind == Kind::OrderTicket
-                 ? read_order_ticket_per_id(db, print_id, false, limit)
-                 : read_bill_copy_per_id(db, print_id, "KASSA", kind.kind == Kind::Receipt, limit);
+  plan.run =
+      kind.kind == Kind::OrderTicket
+          ? read_order_ticket_per_id(db, print_row_id, false, limit)
+          : read_bill_copy_per_id(db, print_row_id, "KASSA", kind.kind == Kind::Receipt, limit);
   plan.observed = sent_ - sent;
   plan.server = read_server_counts(counters_) - before;
   s.admin->execute(Sql::fixed("UPDATE print SET status='yes' WHERE id=" + row));
@@ -405,10 +406,10 @@ void Bench::measure_limits(Scenario& s) {
   std::vector<double> seconds, cpu_seconds;
   for (int r = 0; r < 21; ++r) {
     queue(s, row_of(precheck.kind, s.order));
-    const std::string print_id = db.queue.text("id");
+    const std::string print_row_id = db.queue.text("id");
     tickets::JobProgress progress;
-    tickets::JobContext job{db,       printer_, clock_,    s.service->settings,
-                            print_id, progress, [](int) {}};
+    tickets::JobContext job{db,           printer_, clock_,    s.service->settings,
+                            print_row_id, progress, [](int) {}};
     const double cpu = thread_cpu_seconds();
     const Stopwatch::time_point start = Stopwatch::now();
     job_of(precheck.kind)(job);

@@ -52,10 +52,11 @@ const PrintedPage& kitchen_ticket() {
     talvex::testing::FakeClock clock;
     const talvex::tickets::Settings settings{
         "ТОО «Зефира»", "Кафе на набережной", "0", "5", "0", "40", "60"};
-    std::string print_id = "1";
+    std::string print_row_id = "1";
     db.queue.reload("select * from print where status='no' ORDER BY id ASC");
     talvex::tickets::JobProgress progress;
-    talvex::tickets::JobContext job{db, printer, clock, settings, print_id, progress, [](int) {}};
+    talvex::tickets::JobContext job{db,           printer,  clock,     settings,
+                                    print_row_id, progress, [](int) {}};
     talvex::tickets::print_order_tickets(job);
     return system.jobs.at(0).page;
   }();

@@ -47,13 +47,14 @@ void BM_OrderTickets(benchmark::State& state) {
   talvex::platform::Printer printer(system);
   talvex::testing::FakeClock clock;
   const talvex::tickets::Settings settings{"Org", "Title", "1", "5", "0", "60", "120"};
-  std::string print_id = "1";
+  std::string print_row_id = "1";
 
   for (auto _ : state) {
     admin.execute("UPDATE print SET status='no'");
     db.queue.reload("select * from print where status='no' ORDER BY id ASC");
     talvex::tickets::JobProgress progress;
-    talvex::tickets::JobContext job{db, printer, clock, settings, print_id, progress, [](int) {}};
+    talvex::tickets::JobContext job{db,           printer,  clock,     settings,
+                                    print_row_id, progress, [](int) {}};
     talvex::tickets::print_order_tickets(job);
     system.jobs.clear();
   }

@@ -101,13 +101,13 @@ double PlanRun::full_seconds() const {
   return seconds - loop_seconds + loop_seconds * menu_ids / menu_ids_run;
 }
 
-PlanRun read_bill_copy_per_id(data::Database& db, const std::string& print_id,
+PlanRun read_bill_copy_per_id(data::Database& db, const std::string& print_row_id,
                               std::string_view role, bool receipt, int menu_id_limit) {
   Plan plan{db, menu_id_limit, {}};
   const Clock::time_point start = Clock::now();
   plan.read(db.printers, Sql("select * from printers where name='") + value(role) + "'");
-  plan.read(db.job,
-            Sql("select * from print where id='") + value(print_id) + "' ORDER BY id ASC limit 1");
+  plan.read(db.job, Sql("select * from print where id='") + value(print_row_id) +
+                        "' ORDER BY id ASC limit 1");
   plan.read(db.order, Sql("select * from zakaz where id='") + value(db.job.text("zakaz")) + "' ");
   plan.read(db.table,
             Sql("select * from tables where id='") + value(db.order.text("tables")) + "' ");
@@ -124,12 +124,12 @@ PlanRun read_bill_copy_per_id(data::Database& db, const std::string& print_id,
   return plan.run;
 }
 
-PlanRun read_order_ticket_per_id(data::Database& db, const std::string& print_id, bool control,
+PlanRun read_order_ticket_per_id(data::Database& db, const std::string& print_row_id, bool control,
                                  int menu_id_limit) {
   Plan plan{db, menu_id_limit, {}};
   const Clock::time_point start = Clock::now();
   const std::string order = db.queue.text("zakaz");
-  plan.read(db.job, Sql("select * from print WHERE id='") + value(print_id) + "'");
+  plan.read(db.job, Sql("select * from print WHERE id='") + value(print_row_id) + "'");
   if (control) {
     plan.read(db.lines, Sql("select * from podzakaz WHERE zakaz='") + value(order) +
                             "' AND podzakaz='" + value(db.job.text("podzakaz")) + "' ");

@@ -31,13 +31,13 @@ struct PlanRun {
 };
 
 // One copy of a pre-check (receipt = false) or of a closing receipt on the printer of `role`, for
-// the queue row `print_id`.
-PlanRun read_bill_copy_per_id(data::Database& db, const std::string& print_id,
+// the queue row `print_row_id`.
+PlanRun read_bill_copy_per_id(data::Database& db, const std::string& print_row_id,
                               std::string_view role, bool receipt, int menu_id_limit);
 
 // One order ticket for the printer row in db.printers (a control ticket when `control`), the job's
 // queue row standing in db.queue as the queue check leaves it.
-PlanRun read_order_ticket_per_id(data::Database& db, const std::string& print_id, bool control,
+PlanRun read_order_ticket_per_id(data::Database& db, const std::string& print_row_id, bool control,
                                  int menu_id_limit);
 
 }  // namespace talvex::bench

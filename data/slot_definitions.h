@@ -26,6 +26,9 @@ inline constexpr std::size_t kSlotCount = 12;
 
 struct SlotDefinition {
   Slot slot;
+  // The slot's name in the failures that are the code's own, not the operator's: a column the
+  // code asks of a slot that does not read it ("lines does not read column 'x'"), a row past the
+  // end ("lines: no row 3"). Never shown as a field name; those are kBoundColumns'.
   std::string_view name;
   // Run when the service starts, so that every slot is open and its columns are checked once.
   std::string_view default_statement;

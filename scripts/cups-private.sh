@@ -15,7 +15,8 @@
 # <job>.title its title; the title file appears only once the data is complete. The drivers are in
 # DIR/ppd (capture-203.ppd, capture-300.ppd) for queues a test adds. CUPS's socket
 # backend is there too, for raw queues a test adds (lpadmin -p Q -E -v socket://127.0.0.1:PORT -m
-# raw) on a port where it listens itself.
+# raw) on a port where it listens itself, and a backend whose device is never found
+# (-v unreachable:/Q).
 #
 # DIR must be missing, empty or made by this script: any other folder is refused untouched.
 # Everything the scheduler, its programs and the administration commands write stays in DIR,
@@ -185,6 +186,21 @@ printf '%s' "\$3" >"\$out/.\$1.title"
 mv "\$out/.\$1.title" "\$out/\$1.title"
 EOF
   chmod 700 "$home/bin/backend/capture"
+
+  # A device that is never found, for queues a test adds with -v unreachable:/NAME: the backend says
+  # it is still looking for the device, as CUPS's network backends do while a printer's name does
+  # not resolve, until the job is cancelled; no name resolver is asked.
+  cat >"$home/bin/backend/unreachable" <<'EOF'
+#!/bin/sh
+if [ $# -eq 0 ]; then
+  echo 'network unreachable "Unknown" "Talvex device that is never found"'
+  exit 0
+fi
+echo 'STATE: +connecting-to-device' >&2
+echo 'INFO: Unable to locate printer.' >&2
+while :; do sleep 1; done
+EOF
+  chmod 755 "$home/bin/backend/unreachable"
 
   cat >"$home/conf/cups-files.conf" <<EOF
 ServerRoot $home/conf

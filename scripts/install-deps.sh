@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
   mariadb-server cups cups-daemon cups-client poppler-utils
   xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
-  dpkg-dev desktop-file-utils file
+  dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus
 )
 
 missing=()

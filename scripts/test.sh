@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks every script with shellcheck, builds Talvex and runs every test twice: as built, and under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then gives every fuzz target a short run.
+# Checks every script with shellcheck and the sources' formatting, builds Talvex and runs every test
+# twice: as built, and under AddressSanitizer and UndefinedBehaviorSanitizer; then gives every fuzz
+# target a short run. The quick checks come first, so that a slip in them fails in seconds.
 # Installs what it needs first. The private database and CUPS servers are started and stopped by
 # ctest itself.
 set -euo pipefail
@@ -12,18 +13,22 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 (cd "$root" && shellcheck -x scripts/*.sh)
 
 jobs=$(nproc)
-run_variant() {
+configure() {
+  cmake -S "$root" -B "$root/build/$1" -G Ninja "${@:2}" >/dev/null
+}
+build_and_run() {
   local dir=$root/build/$1
-  shift
-  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
   # Every failing test's whole output, however long, stays in this command's log.
   ctest --test-dir "$dir" --output-on-failure --test-output-size-failed 20000000 -j "$jobs"
 }
 
-run_variant test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The formatting needs no compilation: a slip fails here in seconds, not after the long runs.
 cmake --build "$root/build/test" --target format-check
-run_variant sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
+build_and_run test
+configure sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
+build_and_run sanitize
 # A few seconds per target: the seed inputs and the regression cases, and a little beyond them.
 "$root/scripts/fuzz.sh" 10
 echo "All tests passed."

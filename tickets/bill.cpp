@@ -43,7 +43,7 @@ constexpr Copy kReceiptCopies[] = {
 // The job's queue row, its order, the order's table and the table's hall.
 void read_order(JobContext& job) {
   data::Database& db = job.db;
-  db.job.reload(Sql("select * from print where id='") + value(job.print_id) +
+  db.job.reload(Sql("select * from print where id='") + value(job.print_row_id) +
                 "' ORDER BY id ASC limit 1");
   db.order.reload(Sql("select * from zakaz where id='") + value(db.job.text("zakaz")) + "' ");
   db.table.reload(Sql("select * from tables where id='") + value(db.order.text("tables")) + "' ");

@@ -4,7 +4,7 @@ namespace talvex::tickets {
 
 void mark_printed(JobContext& job) {
   job.db.statements.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +
-                            data::value(job.print_id) + "'");
+                            data::value(job.print_row_id) + "'");
 }
 
 }  // namespace talvex::tickets

@@ -35,7 +35,7 @@ struct JobContext {
   platform::Printer& printer;
   platform::Clock& clock;
   const Settings& settings;
-  const std::string& print_id;
+  const std::string& print_row_id;
   JobProgress& progress;
   std::function<void(int)> set_queue_countdown;
 };

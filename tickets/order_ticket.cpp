@@ -85,7 +85,7 @@ void print_ticket(JobContext& job, Ticket kind) {
   if (job.progress.printed(done))
     return;
 
-  db.job.reload(Sql("select * from print WHERE id='") + value(job.print_id) + "'");
+  db.job.reload(Sql("select * from print WHERE id='") + value(job.print_row_id) + "'");
   if (kind == Ticket::Control) {
     db.lines.reload(Sql("select * from podzakaz WHERE zakaz='") + value(db.queue.text("zakaz")) +
                     "' AND podzakaz='" + value(db.job.text("podzakaz")) + "' ");

@@ -50,7 +50,7 @@ TEST_F(PollingTest, QueueCheckAtTheTenthTickThenEveryPrinterTimerTicks) {
   tick(16);
   EXPECT_EQ(ticks_of(kQueue), (std::vector<int>{10, 15, 20, 25}));
   EXPECT_EQ(panel.label(PanelLabel::QueueState), "Нет очереди печати");
-  EXPECT_EQ(service->job_id, "");
+  EXPECT_EQ(service->print_row_id, "");
   EXPECT_TRUE(jobs->runs.empty());
   tick();
   EXPECT_EQ(panel.label(PanelLabel::QueueCheck), "До проверки печати: 4 c.");
@@ -91,7 +91,7 @@ TEST_F(PollingTest, RowOfUnknownTypeIsPassedOverAndStaysWaiting) {
   EXPECT_EQ(panel.label(PanelLabel::QueueState), "Есть очередь печати (неизвестный тип: 3, 4)");
   tick(2);
   EXPECT_EQ(jobs->runs.size(), 1u);
-  EXPECT_EQ(service->job_id, "3");
+  EXPECT_EQ(service->print_row_id, "3");
   EXPECT_EQ(scalar("select group_concat(id order by id) from print where status='no'"), "3,4");
 }
 

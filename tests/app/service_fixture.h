@@ -28,9 +28,9 @@ class RecordingJobs final : public app::Jobs {
 
   explicit RecordingJobs(const int& tick) : tick_(tick) {}
 
-  void podzakaz(tickets::JobContext& job) override { run("podzakaz", job); }
-  void predcheck(tickets::JobContext& job) override { run("predcheck", job); }
-  void zakaz_close(tickets::JobContext& job) override { run("zakaz_close", job); }
+  void print_order_tickets(tickets::JobContext& job) override { run("podzakaz", job); }
+  void print_precheck(tickets::JobContext& job) override { run("predcheck", job); }
+  void print_receipt(tickets::JobContext& job) override { run("zakaz_close", job); }
 
   std::vector<Run> runs;
   std::set<std::string> failing;
@@ -38,11 +38,11 @@ class RecordingJobs final : public app::Jobs {
 
  private:
   void run(const std::string& type, tickets::JobContext& job) {
-    runs.push_back({type, job.print_id, tick_});
+    runs.push_back({type, job.print_row_id, tick_});
     job.set_queue_countdown(300);
-    if (failing.count(job.print_id) != 0)
+    if (failing.count(job.print_row_id) != 0)
       throw data::DataError("Printer jammed");
-    if (failing_update.count(job.print_id) != 0) {
+    if (failing_update.count(job.print_row_id) != 0) {
       job.set_queue_countdown(2);
       throw data::DataError("Lost connection to server during query");
     }

@@ -30,16 +30,15 @@ std::string failure_of(const std::function<void()>& action) {
 
 TEST(ConnectFailure, RefusedConnectionNamesTheHostAndTheSocketError) {
   const testing::ClosedPort closed;
-  for (const char* host : {"localhost", "127.0.0.1"}) {
-    ConnectionParams p;
-    p.host = host;
-    p.port = closed.port();
-    Connection c(p);
-    EXPECT_EQ(failure_of([&] { c.connect(); }),
-              std::string("Cannot connect to server on host '") + host +
-                  "':\r\nConnection refused.\r\nSocket Error Code: 111($6F)");
-    EXPECT_FALSE(c.connected());
-  }
+  // An address, not a name: no resolver is asked.
+  ConnectionParams p;
+  p.host = "127.0.0.1";
+  p.port = closed.port();
+  Connection c(p);
+  EXPECT_EQ(failure_of([&] { c.connect(); }),
+            "Cannot connect to server on host '127.0.0.1':\r\nConnection refused.\r\nSocket "
+            "Error Code: 111($6F)");
+  EXPECT_FALSE(c.connected());
 }
 
 TEST(ConnectFailure, NoAnswerWithinTheTimeoutIsATimeOut) {

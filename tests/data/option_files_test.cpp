@@ -210,16 +210,14 @@ TEST_F(PasswordLoginTest, TheFileGivesThePasswordAndTheCommandLineWinsOverIt) {
   }
 }
 
-// A host from the file is resolved and reported as one from the command line: the same texts.
+// A host from the file is used and reported as one from the command line: the same texts. (The
+// text of a host that does not resolve is the data layer's own, tested without a resolver.)
 TEST_F(PasswordLoginTest, AHostFromTheFileFailsWithTheCommandLinesTexts) {
   const testing::ClosedPort closed;
   EXPECT_EQ(
-      log_in({}, "[client]\nhost = localhost\nport = " + std::to_string(closed.port()) + "\n"),
-      "Cannot connect to server on host 'localhost':\r\nConnection refused.\r\nSocket Error "
+      log_in({}, "[client]\nhost = 127.0.0.1\nport = " + std::to_string(closed.port()) + "\n"),
+      "Cannot connect to server on host '127.0.0.1':\r\nConnection refused.\r\nSocket Error "
       "Code: 111($6F)");
-  EXPECT_EQ(log_in({}, "[client]\nhost = no-such-host.invalid\n")
-                .rfind("Unknown host 'no-such-host.invalid'\r\nSocket Error Code: ", 0),
-            0u);
 }
 
 }  // namespace

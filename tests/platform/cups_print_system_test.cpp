@@ -35,12 +35,12 @@ TEST_F(CupsPrintersTest, ARefusedJobFailsWithCupsText) {
 }
 
 TEST_F(CupsPrintersTest, AQueueRemovedAfterListingCannotBeOpened) {
-  testing::cups_admin("lpadmin -p Gone-80 -E -v capture:/Gone-80");
+  testing::TemporaryQueue gone("Gone-80", "-v capture:/Gone-80");
   const std::vector<std::string> names = system_.installed_printers();
   const auto at = std::find(names.begin(), names.end(), "Gone-80");
   ASSERT_NE(at, names.end());
   const int index = static_cast<int>(at - names.begin());
-  testing::cups_admin("lpadmin -x Gone-80");
+  gone.remove();
 
   EXPECT_FALSE(system_.can_open(index));
   try {

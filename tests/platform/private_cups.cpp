@@ -107,9 +107,16 @@ TemporaryQueue::TemporaryQueue(std::string name, const std::string& arguments)
   cups_admin("lpadmin -p " + shell_quote(name_) + " -E " + arguments);
 }
 
+void TemporaryQueue::remove() {
+  removed_ = true;
+  cups_admin("lpadmin -x " + shell_quote(name_));
+}
+
 TemporaryQueue::~TemporaryQueue() {
+  if (removed_)
+    return;
   try {
-    cups_admin("lpadmin -x " + shell_quote(name_));
+    remove();
   } catch (const std::exception& e) {
     ADD_FAILURE() << "cannot remove the queue " << name_ << ": " << e.what();
   }

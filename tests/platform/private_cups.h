@@ -42,7 +42,8 @@ std::string capture_driver(int dpi);
 // The folder where the capture backend keeps the jobs of `queue`.
 std::string capture_folder(const std::string& queue);
 
-// A queue the test adds to the private scheduler and removes, with its jobs, when the object goes.
+// A queue the test adds to the private scheduler and removes, with its jobs, when the object goes
+// (or sooner, by remove()), whatever the test failed on before.
 // `arguments` are lpadmin's after -p NAME -E, quoted for the shell ("-v socket://... -m raw").
 // Name it so that it sorts after the harness's queues (CUPS sorts without regard to case: a name
 // after "Stop-80"), and the harness's queues keep their positions in the list of printers.
@@ -54,9 +55,12 @@ class TemporaryQueue final {
   TemporaryQueue& operator=(const TemporaryQueue&) = delete;
 
   const std::string& name() const { return name_; }
+  // Removes the queue now, for a test of what follows its removal.
+  void remove();
 
  private:
   std::string name_;
+  bool removed_ = false;
 };
 
 }  // namespace talvex::testing

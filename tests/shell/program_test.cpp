@@ -63,13 +63,13 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, StartWithoutTheServerReportsApplicationErrorAndExitsWithOne) {
   const testing::ClosedPort closed;
-  const ProcessResult run = run_program("--port " + std::to_string(closed.port()) + " --printers " +
-                                        testing::shell_quote(printers_.string()));
+  const ProcessResult run = run_program("--host 127.0.0.1 --port " + std::to_string(closed.port()) +
+                                        " --printers " + testing::shell_quote(printers_.string()));
   EXPECT_EQ(run.exit_code, 1);
   // Qt may say something of its own before.
   const std::regex text(
       "(^|\n)Exception DataError in module talvex at [0-9A-F]{8}\\.\n"
-      "Cannot connect to server on host 'localhost':\r\nConnection refused\\.\r\n"
+      "Cannot connect to server on host '127\\.0\\.0\\.1':\r\nConnection refused\\.\r\n"
       "Socket Error Code: 111\\(\\$6F\\)\\.\n$");
   EXPECT_TRUE(std::regex_search(run.err, text)) << run.err;
 }

@@ -2,6 +2,8 @@
 // service started twice by mistake. Each job must print once, whichever service takes it. The real
 // program runs twice against the private MariaDB server; the audit reads both services' printers.
 
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,7 +21,26 @@ namespace fs = std::filesystem;
 constexpr int kJobs = 50;
 constexpr int kTickMs = 2;
 
-class TwoServicesTest : public VenueTest {};
+// Holds a program still (SIGSTOP) for the object's life; the program keeps its connection, and
+// with it anything its session holds.
+class Paused {
+ public:
+  explicit Paused(RunningProgram& program) : pid_(program.pid()) { kill(pid_, SIGSTOP); }
+  ~Paused() { kill(pid_, SIGCONT); }
+  Paused(const Paused&) = delete;
+  Paused& operator=(const Paused&) = delete;
+
+ private:
+  pid_t pid_;
+};
+
+class TwoServicesTest : public VenueTest {
+ protected:
+  // Whether a session holds the queue lock of the test's database.
+  bool queue_lock_taken() {
+    return scalar("select is_used_lock(concat('talvex print queue ', database()))") != "";
+  }
+};
 
 TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
   mark_printed_beforehand("status='no'");
@@ -51,6 +72,38 @@ TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
   RecordProperty("documents_of_the_first", static_cast<int>(printed_documents(printers()).size()));
   RecordProperty("documents_of_the_second",
                  static_cast<int>(printed_documents(second_printers).size()));
+
+  // Which service took the burst's jobs is chance. Now each service in turn is held still while a
+  // few more jobs come: the other must print them all, on its own printers. With the queue empty
+  // and the lock free neither takes the lock, so the one held still holds nothing the other
+  // needs; a service that kept the lock after its job would stop the other here.
+  struct Turn {
+    const char* working;
+    RunningProgram& held;
+    fs::path working_printers, held_printers;
+  };
+  const Turn turns[] = {{"second", first, second_printers, printers()},
+                        {"first", *second, printers(), second_printers}};
+  int next_job = 101 + kJobs;
+  for (const Turn& turn : turns) {
+    SCOPED_TRACE(std::string("the ") + turn.working + " service working alone");
+    ASSERT_TRUE(wait_for([&] { return !queue_lock_taken(); }));
+    const std::size_t held_before = printed_documents(turn.held_printers).size();
+    const std::size_t working_before = printed_documents(turn.working_printers).size();
+    {
+      const Paused paused(turn.held);
+      queue_demo_copies(next_job, 5, kEveningMix);
+      next_job += 5;
+      ASSERT_TRUE(wait_for_empty_queue()) << first.output() << second->output();
+    }
+    EXPECT_EQ(printed_documents(turn.held_printers).size(), held_before);
+    EXPECT_GT(printed_documents(turn.working_printers).size(), working_before);
+  }
+  const VenueAudit after = this->audit();
+  EXPECT_TRUE(after.clean()) << after.report();
+  EXPECT_EQ(after.printed_rows, kJobs + 10);
+  EXPECT_TRUE(first.running()) << first.output();
+  EXPECT_TRUE(second->running()) << second->output();
 }
 
 }  // namespace

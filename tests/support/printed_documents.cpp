@@ -39,8 +39,10 @@ PrintedDocument read_record(const fs::path& path) {
   QJsonParseError error{};
   const QJsonObject record =
       QJsonDocument::fromJson(QByteArray::fromStdString(read_file(path)), &error).object();
-  EXPECT_EQ(error.error, QJsonParseError::NoError) << path;
-  EXPECT_TRUE(fs::exists(d.pdf())) << path;
+  if (error.error != QJsonParseError::NoError)
+    d.damage = "the record does not read: " + error.errorString().toStdString();
+  else if (!fs::exists(d.pdf()))
+    d.damage = "no page " + d.pdf().filename().string() + " beside the record";
   d.printer = record.value("printer").toString().toStdString();
   d.index = record.value("index").toInt(-1);
   d.title = record.value("title").toString().toStdString();
@@ -82,7 +84,7 @@ fs::path PrintedDocument::pdf() const {
   return fs::path(record).replace_extension(".pdf");
 }
 
-std::vector<PrintedDocument> printed_documents(const fs::path& root) {
+std::vector<PrintedDocument> read_printed_documents(const fs::path& root) {
   std::vector<PrintedDocument> out;
   for (const fs::path& folder : sorted_entries(root)) {
     if (!fs::is_directory(folder))
@@ -93,6 +95,13 @@ std::vector<PrintedDocument> printed_documents(const fs::path& root) {
         out.push_back(read_record(file));
     }
   }
+  return out;
+}
+
+std::vector<PrintedDocument> printed_documents(const fs::path& root) {
+  std::vector<PrintedDocument> out = read_printed_documents(root);
+  for (const PrintedDocument& d : out)
+    EXPECT_TRUE(d.damage.empty()) << d.record << ": " << d.damage;
   return out;
 }
 

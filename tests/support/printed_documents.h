@@ -20,6 +20,8 @@ struct PrintedDocument {
   int index = -1;
   std::string title;
   std::vector<Text> texts;
+  // Why the document is not whole (its record cut short, its page missing); empty when it is.
+  std::string damage;
 
   bool shows(const std::string& text) const;
   // The item lines of an order ticket: the text at x = 0 and the quantity at x = 500 on one line,
@@ -31,8 +33,9 @@ struct PrintedDocument {
 };
 
 // Every finished document of the directory printers under `root` (one folder per printer), in
-// the order of the folders' names and the documents' numbers. A record that is not well formed
-// fails the calling test.
+// the order of the folders' names and the documents' numbers, damaged ones included.
+std::vector<PrintedDocument> read_printed_documents(const std::filesystem::path& root);
+// The same, and a damaged document fails the calling test.
 std::vector<PrintedDocument> printed_documents(const std::filesystem::path& root);
 
 // Files that a directory printer leaves only while it writes (or after it was cut short): their

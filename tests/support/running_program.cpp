@@ -6,9 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 extern char** environ;
 
@@ -16,7 +20,7 @@ namespace talvex::testing {
 
 RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& args,
                                const std::filesystem::path& log)
-    : log_(log) {
+    : program_(std::filesystem::path(program).filename().string()), log_(log) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args)
@@ -48,12 +52,24 @@ bool RunningProgram::running() {
 }
 
 int RunningProgram::stop(int signal) {
-  if (pid_ > 0) {
-    kill(pid_, signal);
-    while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+  if (pid_ <= 0)
+    return status_;
+  const pid_t pid = pid_;
+  kill(pid, signal);
+  const auto deadline = std::chrono::steady_clock::now() + grace_;
+  while (running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      while (waitpid(pid, &status_, 0) < 0 && errno == EINTR) {
+      }
+      pid_ = -1;
+      ended_ = true;
+      ADD_FAILURE() << program_ << " (pid " << pid << ") did not end within " << grace_.count()
+                    << " ms of signal " << signal << " and was killed; its output:\n"
+                    << output();
+      break;
     }
-    pid_ = -1;
-    ended_ = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return status_;
 }

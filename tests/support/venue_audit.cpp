@@ -94,7 +94,8 @@ std::vector<std::string> called_for(data::Connection& db, const std::vector<std:
 std::string VenueAudit::report() const {
   std::ostringstream out;
   out << rows << " rows, " << printed_rows << " printed, " << documents << " documents, " << missing
-      << " missing, " << duplicates << " duplicates, " << repeated << " repeated";
+      << " missing, " << duplicates << " duplicates, " << repeated << " repeated, " << damaged
+      << " damaged";
   for (const std::string& p : problems)
     out << "\n  " << p;
   return out.str();
@@ -128,6 +129,11 @@ VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>&
   std::map<std::string, int> printed;
   for (const PrintedDocument& d : documents) {
     ++audit.documents;
+    if (!d.damage.empty()) {
+      ++audit.damaged;
+      audit.problems.push_back("half-written " + d.record.string() + ": " + d.damage);
+      continue;
+    }
     const std::string key = document_key(d);
     if (key.empty() || allowed.count(key) == 0)
       audit.problems.push_back("no row asks for " + d.record.string() +

@@ -18,7 +18,7 @@ namespace talvex::testing {
 // told apart by their title and lines: an order ticket by its order, sub-order and printer line,
 // a pre-check by its order, a receipt by its order and printer line. What a row calls for is read
 // from the database as the audit runs: the `printers` rows, the order's lines and the setting
-// control_printer.
+// control_printer. A document that is not whole counts as not printed.
 struct VenueAudit {
   int rows = 0;
   int printed_rows = 0;
@@ -26,9 +26,10 @@ struct VenueAudit {
   int missing = 0;     // documents of a printed row that did not come out
   int duplicates = 0;  // documents beyond what the rows call for
   int repeated = 0;    // documents that came out again within the allowance of `may_repeat`
+  int damaged = 0;     // documents that are not whole (a record cut short, a page missing)
   std::vector<std::string> problems;
 
-  bool clean() const { return missing == 0 && duplicates == 0 && problems.empty(); }
+  bool clean() const { return missing == 0 && duplicates == 0 && damaged == 0 && problems.empty(); }
   // The figures and the problems, for a failure message.
   std::string report() const;
 };

@@ -66,14 +66,11 @@ class BillTest : public DatabaseTest {
     if (scalar("select count(*) from print where id=100") == "0")
       sql("INSERT INTO print (id, zakaz, type, status) VALUES (100, 10, '" + type + "', 'no')");
     db.queue.reload("select * from print where status='no' ORDER BY id ASC");
-    print_id = db.queue.text("id");
-    tickets::JobContext context{db,
-                                printer,
-                                clock,
-                                settings,
-                                print_id,
-                                progress,
-                                [this](int ticks) { queue_countdown = ticks; }};
+    print_row_id = db.queue.text("id");
+    tickets::JobContext context{
+        db, printer, clock, settings, print_row_id, progress, [this](int ticks) {
+          queue_countdown = ticks;
+        }};
     job(context);
   }
 
@@ -125,7 +122,7 @@ class BillTest : public DatabaseTest {
   platform::Printer printer{system};
   FakeClock clock;
   tickets::Settings settings{"ТОО «Зефира»", "Кафе «Кальво»", "0", "5", "0", "60", "120"};
-  std::string print_id;
+  std::string print_row_id;
   tickets::JobProgress progress;
   int queue_countdown = 0;
   std::vector<std::string> sent;

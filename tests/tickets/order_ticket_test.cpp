@@ -47,12 +47,17 @@ class OrderTicketTest : public testing::DatabaseTest {
   }
 
   // Runs the job as the queue check hands it over: the queue head current in the queue slot, its id
-  // in print_id.
+  // in print_row_id.
   void run() {
     db.queue.reload("select * from print where status='no' ORDER BY id ASC");
-    print_id = db.queue.text("id");
-    JobContext job{
-        db, printer, clock, settings, print_id, progress, [this](int t) { queue_countdown = t; }};
+    print_row_id = db.queue.text("id");
+    JobContext job{db,
+                   printer,
+                   clock,
+                   settings,
+                   print_row_id,
+                   progress,
+                   [this](int t) { queue_countdown = t; }};
     print_order_tickets(job);
   }
 
@@ -83,7 +88,7 @@ class OrderTicketTest : public testing::DatabaseTest {
   platform::Printer printer{system};
   testing::FakeClock clock;
   Settings settings{"ТОО «Зефира»", "Кафе «Кальво»", "0", "5", "0", "60", "120"};
-  std::string print_id;
+  std::string print_row_id;
   JobProgress progress;
   int queue_countdown = 0;
   std::vector<std::string> sent;

@@ -317,6 +317,32 @@ TEST_F(PrecheckTest, RetryAfterAFailedSecondCopyPrintsOnlyTheSecond) {
   EXPECT_EQ(status(), "yes");
 }
 
+// The second copy, printed alone by the retry, starts from the discount the first copy ended with:
+// a client whose discount reads empty leaves it as it was, as it does between two copies of one
+// run (above).
+TEST_F(PrecheckTest, RetriedSecondCopyCarriesTheFirstCopysDiscount) {
+  lines({{1, 1, 1000}});
+  sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 10)");
+  sql("UPDATE zakaz SET client=7");
+  settings.control_printer = "1";
+  int copies_begun = 0;
+  db.connection.set_statement_observer([&](const std::string& s) {
+    if (s == "select * from printers where name='KASSA'" && ++copies_begun == 2)
+      sql("UPDATE tables SET procent=NULL");
+  });
+  EXPECT_EQ(failure(), "'' is not a valid integer value");
+  ASSERT_EQ(system.jobs.size(), 1u);
+  EXPECT_EQ(row_starting(0, "Скидка"), "Скидка: 10% 110 тг.");
+
+  db.connection.set_statement_observer({});
+  sql("UPDATE tables SET procent=10");
+  sql("UPDATE clients SET discount=NULL");
+  run();
+  ASSERT_EQ(system.jobs.size(), 2u);
+  EXPECT_EQ(row_starting(1, "Скидка"), "Скидка: 10% 110 тг.");
+  EXPECT_EQ(status(), "yes");
+}
+
 // One copy costs the same number of statements whatever the size of the menu and the spread of
 // the order's line ids.
 TEST_F(PrecheckTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheLineIds) {
