@@ -17,6 +17,13 @@ class PrecheckTest : public BillTest {
  protected:
   void run() { BillTest::run("predcheck", print_precheck); }
   std::string failure() { return failure_of("predcheck", print_precheck); }
+  // Makes the second copy fail once its printer is read: the table's percentage reads empty.
+  void fail_the_second_copy() {
+    db.connection.set_statement_observer([this, copies_begun = 0](const std::string& s) mutable {
+      if (s == "select * from printers where name='KASSA'" && ++copies_begun == 2)
+        sql("UPDATE tables SET procent=NULL");
+    });
+  }
 };
 
 TEST_F(PrecheckTest, WorkedExampleLineByLine) {
@@ -302,11 +309,7 @@ TEST_F(PrecheckTest, RetryAfterAFailedStatusUpdatePrintsNothingAgain) {
 TEST_F(PrecheckTest, RetryAfterAFailedSecondCopyPrintsOnlyTheSecond) {
   lines({{1, 1, 500}});
   settings.control_printer = "1";
-  int copies_begun = 0;
-  db.connection.set_statement_observer([&](const std::string& s) {
-    if (s == "select * from printers where name='KASSA'" && ++copies_begun == 2)
-      sql("UPDATE tables SET procent=NULL");
-  });
+  fail_the_second_copy();
   EXPECT_EQ(failure(), "'' is not a valid integer value");
   ASSERT_EQ(system.jobs.size(), 1u);
   EXPECT_FALSE(printer.printing());
@@ -325,11 +328,7 @@ TEST_F(PrecheckTest, RetriedSecondCopyCarriesTheFirstCopysDiscount) {
   sql("INSERT INTO clients (id, name, discount) VALUES (7, 'Асель', 10)");
   sql("UPDATE zakaz SET client=7");
   settings.control_printer = "1";
-  int copies_begun = 0;
-  db.connection.set_statement_observer([&](const std::string& s) {
-    if (s == "select * from printers where name='KASSA'" && ++copies_begun == 2)
-      sql("UPDATE tables SET procent=NULL");
-  });
+  fail_the_second_copy();
   EXPECT_EQ(failure(), "'' is not a valid integer value");
   ASSERT_EQ(system.jobs.size(), 1u);
   EXPECT_EQ(row_starting(0, "Скидка"), "Скидка: 10% 110 тг.");
