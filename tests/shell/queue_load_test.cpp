@@ -20,16 +20,18 @@ constexpr int kFirstJob = 101;
 // The plain build drains the full queue, which takes minutes; the sanitizer build, which runs every
 // test a second time and slows the program down, drains a tenth of it.
 //
-// How long the queue may take to drain: three times the drain measured on a two-core machine that
-// was building something else meanwhile (the figures below), so that only a stall or a real
-// slowdown runs out of it. ctest's limit for the whole test (tests/shell/CMakeLists.txt) adds the
-// queueing and the audit.
+// How long the queue may take to drain, from measured runs on a two-core machine: the drain took
+// 64 s (sanitizer build) and 186 s (plain build) beside one other build, and up to 200 s and 430 s
+// with the whole test as the machine ran two more test passes and a build at once. The limits are
+// about two and a half times the slowest, so that only a stall or a real slowdown runs out of
+// them. ctest's limit for the whole test (tests/shell/CMakeLists.txt) adds the queueing and the
+// audit.
 #ifdef TALVEX_SANITIZE
 constexpr int kJobs = 500;
-constexpr auto kDrainLimit = std::chrono::seconds(190);  // measured: 64 s
+constexpr auto kDrainLimit = std::chrono::seconds(500);
 #else
 constexpr int kJobs = 5000;
-constexpr auto kDrainLimit = std::chrono::seconds(560);  // measured: 186 s
+constexpr auto kDrainLimit = std::chrono::seconds(1100);
 #endif
 constexpr int kTickMs = 1;
 
