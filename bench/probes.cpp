@@ -63,12 +63,13 @@ bool reset_peak_memory() {
   return static_cast<bool>(clear);
 }
 
-void TimedPrintSystem::print(int index, const platform::PrintedPage& page) {
+std::string TimedPrintSystem::print(int index, const platform::PrintedPage& page) {
   const Stopwatch::time_point start = Stopwatch::now();
-  inner_->print(index, page);
+  std::string job = inner_->print(index, page);
   const Stopwatch::time_point out = Stopwatch::now();
   if (page_ended)
     page_ended(seconds_between(start, out), out);
+  return job;
 }
 
 }  // namespace talvex::bench

@@ -63,7 +63,7 @@ class TimedPrintSystem final : public platform::PrintSystem {
   std::vector<std::string> installed_printers() override { return inner_->installed_printers(); }
   std::optional<int> default_printer() override { return inner_->default_printer(); }
   bool can_open(int index) override { return inner_->can_open(index); }
-  void print(int index, const platform::PrintedPage& page) override;
+  std::string print(int index, const platform::PrintedPage& page) override;
 
   std::function<void(double output_seconds, Stopwatch::time_point out)> page_ended;
 

@@ -65,4 +65,11 @@ std::string socket_error_text(int code) {
   return strerror_r(code, buf, sizeof buf);  // the GNU variant returns the text
 }
 
+std::string computer_name() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0)
+    return {};
+  return name;
+}
+
 }  // namespace talvex::platform

@@ -24,4 +24,7 @@ ProbeResult probe_tcp(const std::string& address, unsigned port, std::chrono::mi
 // The operating system's text for a socket error code, as it gives it.
 std::string socket_error_text(int code);
 
+// This computer's name on the network, as the operating system gives it; empty when it will not.
+std::string computer_name();
+
 }  // namespace talvex::platform

@@ -24,11 +24,18 @@ struct DrawnText {
   friend bool operator==(const DrawnText&, const DrawnText&) = default;
 };
 
-// A finished single-page document as the printer object hands it over.
+// A finished single-page document as the printer object hands it over. `identity`, when not
+// empty, names this one sending of a document among all others: the print system keeps it with the
+// job where it can, out of sight of people, so that find_document() can tell later whether the
+// document reached the printer.
 struct PrintedPage {
   std::string title;
   std::vector<DrawnText> texts;  // in drawing order
+  std::string identity{};
 };
+
+// Whether a printer's own records hold a sent document.
+enum class DocumentPresence { Found, NotFound, CannotTell };
 
 // What a printer is doing, as far as its platform can tell.
 enum class PrinterActivity { Unknown, Idle, Printing, Stopped };
@@ -64,9 +71,16 @@ class PrintSystem {
   virtual std::optional<int> default_printer() = 0;
   // Whether a document can be begun on the printer (the platform can open it).
   virtual bool can_open(int index) = 0;
-  // Renders and sends the page to the printer. Throws PrinterError with the platform's text when
-  // the page is refused; nothing of the page is printed then.
-  virtual void print(int index, const PrintedPage& page) = 0;
+  // Renders and sends the page to the printer and returns the platform's reference of the job (the
+  // spooler's job id, the folder's file number), empty where there is none. Throws PrinterError
+  // with the platform's text when the page is refused; nothing of the page is printed then.
+  virtual std::string print(int index, const PrintedPage& page) = 0;
+  // Whether the printer's records (its folder, the spooler's job history) hold the document sent
+  // with `identity`, finished or still on its way. CannotTell where the platform keeps no such
+  // record or does not answer.
+  virtual DocumentPresence find_document(int /*index*/, const std::string& /*identity*/) {
+    return DocumentPresence::CannotTell;
+  }
   // The state of each printer of the last installed_printers(), in its order. Empty where the
   // platform cannot tell, as for folders and the Windows spooler: every state is unknown then.
   // Never throws; a platform that does not answer reads as unknown.

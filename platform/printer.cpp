@@ -73,13 +73,30 @@ void Printer::text_out(int x, int y, const std::string& text) {
   page_.texts.push_back(DrawnText{x, y, font_size_, text});
 }
 
-void Printer::end_doc() {
+std::string Printer::end_doc(const std::string& identity) {
   if (!printing_)
     throw PrinterError("Printer is not currently printing");
   // Idle before the hand-over, so a refused page leaves the object ready for the next job.
   printing_ = false;
-  const PrintedPage page = std::exchange(page_, PrintedPage{});
-  system_.print(index_, page);
+  PrintedPage page = std::exchange(page_, PrintedPage{});
+  page.identity = identity;
+  return system_.print(index_, page);
+}
+
+std::string Printer::printer_name(int index) {
+  const std::vector<std::string>& names = printers();
+  if (index < 0 || index >= static_cast<int>(names.size()))
+    return {};
+  return names[static_cast<std::size_t>(index)];
+}
+
+DocumentPresence Printer::find_document(const std::string& name, const std::string& identity) {
+  const std::vector<std::string>& names = printers();
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (names[k] == name)
+      return system_.find_document(static_cast<int>(k), identity);
+  }
+  return DocumentPresence::CannotTell;
 }
 
 void Printer::abort() {

@@ -34,7 +34,8 @@ class Printer {
   // Draws at (x, y) in the current size; an empty text draws nothing.
   void text_out(int x, int y, const std::string& text);
   // Sends the page to the printer and returns to idle, also when the print system refuses it.
-  void end_doc();
+  // `identity` goes with the page (PrintedPage); returns the print system's job reference.
+  std::string end_doc(const std::string& identity = {});
   // Drops the open document, if any, and returns to idle.
   void abort();
   bool printing() const { return printing_; }
@@ -44,6 +45,10 @@ class Printer {
   // the selection or an open document.
   std::vector<PrinterState> printer_states();
   std::optional<int> default_printer();
+  // The name of the printer at printers() position `index`, and whether the printer named `name`
+  // holds the document sent with `identity` (CannotTell when no printer has that name now).
+  std::string printer_name(int index);
+  DocumentPresence find_document(const std::string& name, const std::string& identity);
 
  private:
   PrintSystem& system_;

@@ -33,6 +33,9 @@ constexpr RollSize kRolls[] = {{"80", 80.0, 576}, {"58", 58.0, 384}};
 // them to clients without the -default suffix.
 constexpr const char* kFormatOption = "talvex-format";
 constexpr const char* kRollOption = "talvex-roll";
+// The job attribute that carries a document's identity: kept with the job, in its history too,
+// and shown by no ordinary tool, unlike the title.
+constexpr const char* kDocumentAttribute = "talvex-document";
 // What CUPS calls a queue without a driver, which passes every job to the device as it comes.
 constexpr std::string_view kRawMakeAndModel = "Local Raw Printer";
 
@@ -128,15 +131,18 @@ QueueSetup queue_setup(const cups_dest_t& dest) {
   return setup;
 }
 
-// The queue's options as job options, without our own, which mean nothing to CUPS.
+// The queue's options as job options, without our own, which mean nothing to CUPS, and the
+// document's identity, when it has one.
 class JobOptions {
  public:
-  explicit JobOptions(const cups_dest_t& dest) {
+  JobOptions(const cups_dest_t& dest, const std::string& identity) {
     for (int i = 0; i < dest.num_options; ++i) {
       const cups_option_t& o = dest.options[i];
       if (std::strncmp(o.name, "talvex-", 7) != 0)
         count_ = cupsAddOption(o.name, o.value, count_, &options_);
     }
+    if (!identity.empty())
+      count_ = cupsAddOption(kDocumentAttribute, identity.c_str(), count_, &options_);
   }
   ~JobOptions() { cupsFreeOptions(count_, options_); }
   JobOptions(const JobOptions&) = delete;
@@ -169,10 +175,10 @@ class TemporaryPdf {
   std::string path_;
 };
 
-// Submits `bytes` to the queue as one raw document, which CUPS hands to the device untouched. A
-// job that fails half way is cancelled, so nothing of it prints.
-void submit_raw(const char* queue, const std::string& title, const std::string& bytes,
-                const JobOptions& options) {
+// Submits `bytes` to the queue as one raw document, which CUPS hands to the device untouched, and
+// returns the job's id. A job that fails half way is cancelled, so nothing of it prints.
+int submit_raw(const char* queue, const std::string& title, const std::string& bytes,
+               const JobOptions& options) {
   const int job =
       cupsCreateJob(CUPS_HTTP_DEFAULT, queue, title.c_str(), options.count(), options.options());
   if (job == 0)
@@ -193,9 +199,16 @@ void submit_raw(const char* queue, const std::string& title, const std::string& 
       failed();
   }
   if (failure.empty())
-    return;
+    return job;
   cupsCancelJob2(CUPS_HTTP_DEFAULT, queue, job, 0);
   throw PrinterError(failure);
+}
+
+// Whether a job that CUPS holds in `state` prints, or printed, its document.
+bool job_prints(int state) {
+  return state == IPP_JSTATE_PENDING || state == IPP_JSTATE_HELD ||
+         state == IPP_JSTATE_PROCESSING || state == IPP_JSTATE_STOPPED ||
+         state == IPP_JSTATE_COMPLETED;
 }
 
 PrinterActivity activity_of(int state) {
@@ -281,7 +294,7 @@ bool CupsPrintSystem::can_open(int index) {
   return has_index(index) && named_dest(name(index)) != nullptr;
 }
 
-void CupsPrintSystem::print(int index, const PrintedPage& page) {
+std::string CupsPrintSystem::print(int index, const PrintedPage& page) {
   const std::string& queue = name(index);
   const DestPtr dest = named_dest(queue);
   if (!dest)
@@ -289,18 +302,66 @@ void CupsPrintSystem::print(int index, const PrintedPage& page) {
   const QueueSetup setup = queue_setup(*dest);
   const int dpi = vertical_dpi(dest.get());
   const int dots = static_cast<int>(std::lround(setup.roll.dots_at_203 * dpi / 203.0));
-  const JobOptions options(*dest);
+  const JobOptions options(*dest, page.identity);
 
   if (setup.format == Format::Escpos) {
-    submit_raw(dest->name, page.title, escpos::encode_receipt(qt::render_mono(page, dpi, dots)),
-               options);
-    return;
+    return std::to_string(submit_raw(
+        dest->name, page.title, escpos::encode_receipt(qt::render_mono(page, dpi, dots)), options));
   }
   TemporaryPdf pdf;
   qt::write_pdf(page, qt::Roll{dpi, setup.roll.width_mm, dots}, pdf.path());
-  if (cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.path().c_str(), page.title.c_str(),
-                     options.count(), options.options()) == 0)
+  const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, pdf.path().c_str(),
+                                 page.title.c_str(), options.count(), options.options());
+  if (job == 0)
     throw PrinterError(cupsLastErrorString());
+  return std::to_string(job);
+}
+
+DocumentPresence CupsPrintSystem::find_document(int index, const std::string& identity) {
+  if (identity.empty() || !has_index(index))
+    return DocumentPresence::CannotTell;
+  const DestPtr dest = named_dest(name(index));
+  if (!dest)
+    return DocumentPresence::CannotTell;
+  // The queue's jobs, finished ones included, as long as CUPS keeps their history.
+  static const char* const kAttributes[] = {"job-id", "job-state", kDocumentAttribute};
+  char uri[HTTP_MAX_URI];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                   "/printers/%s", dest->name);
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+  const std::unique_ptr<ipp_t, IppDeleter> response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING)
+    return DocumentPresence::CannotTell;
+
+  // A group of attributes per job; a separator starts the next group.
+  bool found = false;
+  int state = 0;
+  bool ours = false;
+  const auto job_ends = [&] {
+    found = found || (ours && job_prints(state));
+    state = 0;
+    ours = false;
+  };
+  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a != nullptr;
+       a = ippNextAttribute(response.get())) {
+    if (ippGetGroupTag(a) != IPP_TAG_JOB || ippGetName(a) == nullptr) {
+      job_ends();
+      continue;
+    }
+    const std::string_view attribute = ippGetName(a);
+    if (attribute == "job-state") {
+      state = ippGetInteger(a, 0);
+    } else if (attribute == kDocumentAttribute) {
+      const char* text = ippGetString(a, 0, nullptr);
+      ours = text != nullptr && identity == text;
+    }
+  }
+  job_ends();
+  return found ? DocumentPresence::Found : DocumentPresence::NotFound;
 }
 
 std::vector<PrinterState> CupsPrintSystem::printer_states() {

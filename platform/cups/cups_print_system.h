@@ -23,7 +23,11 @@ namespace talvex::platform {
 class CupsPrintSystem final : public NamedPrintSystem {
  public:
   bool can_open(int index) override;
-  void print(int index, const PrintedPage& page) override;
+  // Returns CUPS's job id. The page's identity goes with the job as its talvex-document attribute.
+  std::string print(int index, const PrintedPage& page) override;
+  // Found when a job of the queue that is printing, waiting or completed carries the identity in
+  // its talvex-document attribute; a cancelled or aborted one printed nothing.
+  DocumentPresence find_document(int index, const std::string& identity) override;
   // From one CUPS-Get-Printers and one Get-Jobs request: each queue's printer-state,
   // printer-state-reasons and printer-state-message, and its jobs not yet completed, cancelled or
   // aborted (an instance has its queue's). Empty when the scheduler does not answer.

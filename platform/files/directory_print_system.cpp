@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -37,9 +38,18 @@ std::string json_string(const std::string& text) {
 // The record is put together here rather than as one QJsonObject because its form is fixed: the
 // keys in the order the format gives, a space after every colon and comma; Qt would sort the keys
 // and leave the spaces out.
+// A page sent as a job's document carries its identity after the title, so that the folder itself
+// tells later whether the document came out.
+std::string identity_entry(const std::string& identity) {
+  return "\"document\": " + json_string(identity) + ", ";
+}
+
 std::string json_record(const std::string& name, int index, const PrintedPage& page) {
   std::string out = "{\"printer\": " + json_string(name) + ", \"index\": " + std::to_string(index) +
-                    ", \"title\": " + json_string(page.title) + ", \"texts\": [";
+                    ", \"title\": " + json_string(page.title) + ", ";
+  if (!page.identity.empty())
+    out += identity_entry(page.identity);
+  out += "\"texts\": [";
   bool first = true;
   for (const DrawnText& t : page.texts) {
     if (t.text.empty())
@@ -53,19 +63,23 @@ std::string json_record(const std::string& name, int index, const PrintedPage& p
   return out + "]}\n";
 }
 
+// The number of a document file's name ("000012.pdf", "000012.json"), or 0 for any other file.
+long document_number(const fs::path& file) {
+  const fs::path name = file.filename();
+  const std::string stem = name.stem().string();
+  const std::string extension = name.extension().string();
+  if ((extension != ".pdf" && extension != ".json") || stem.empty() || stem.size() > 15 ||
+      !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return 0;
+  return std::stol(stem);
+}
+
 // One more than the highest document number in `folder`, from 1.
 long next_number(const fs::path& folder) {
   long highest = 0;
   std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-    const fs::path name = entry.path().filename();
-    const std::string stem = name.stem().string();
-    const std::string extension = name.extension().string();
-    if ((extension != ".pdf" && extension != ".json") || stem.empty() || stem.size() > 15 ||
-        !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    highest = std::max(highest, std::stol(stem));
-  }
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+    highest = std::max(highest, document_number(entry.path()));
   if (error)
     throw PrinterError("Cannot read " + folder.string() + ": " + error.message());
   return highest + 1;
@@ -142,7 +156,7 @@ bool DirectoryPrintSystem::can_open(int index) {
   return fs::is_directory(folder(index), ignored);
 }
 
-void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
+std::string DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   const fs::path dir = folder(index);
   char stem[32];
   // The folder is listed once; after that the number goes on from the last document, unless
@@ -173,6 +187,25 @@ void DirectoryPrintSystem::print(int index, const PrintedPage& page) {
     fs::remove(json_part, ignored);
     throw;
   }
+  return stem;
+}
+
+DocumentPresence DirectoryPrintSystem::find_document(int index, const std::string& identity) {
+  if (identity.empty() || !can_open(index))
+    return DocumentPresence::CannotTell;
+  // A document is there once its JSON record is: the record is renamed into place last.
+  const std::string entry = identity_entry(identity);
+  std::error_code error;
+  for (const fs::directory_entry& file : fs::directory_iterator(folder(index), error)) {
+    if (file.path().extension() != ".json" || document_number(file.path()) == 0)
+      continue;
+    std::ifstream in(file.path(), std::ios::binary);
+    const std::string record((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    if (record.find(entry) != std::string::npos)
+      return DocumentPresence::Found;
+  }
+  return error ? DocumentPresence::CannotTell : DocumentPresence::NotFound;
 }
 
 }  // namespace talvex::platform

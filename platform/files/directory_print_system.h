@@ -25,8 +25,10 @@ class DirectoryPrintSystem final : public PrintSystem {
   std::optional<int> default_printer() override;
   bool can_open(int index) override;
   // Throws PrinterError "Printer index out of range" for an index that is no printer's, and
-  // naming the file when it cannot be written.
-  void print(int index, const PrintedPage& page) override;
+  // naming the file when it cannot be written. Returns the document's number ("000012").
+  std::string print(int index, const PrintedPage& page) override;
+  // Found when a JSON record of the printer's folder carries the identity.
+  DocumentPresence find_document(int index, const std::string& identity) override;
 
  private:
   const std::vector<std::string>& names();

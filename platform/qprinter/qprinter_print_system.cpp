@@ -28,7 +28,7 @@ bool QPrinterPrintSystem::can_open(int index) {
          !QPrinterInfo::printerInfo(QString::fromStdString(name(index))).isNull();
 }
 
-void QPrinterPrintSystem::print(int index, const PrintedPage& page) {
+std::string QPrinterPrintSystem::print(int index, const PrintedPage& page) {
   const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(name(index)));
   if (info.isNull())
     throw PrinterError("Printer selected is not valid");
@@ -42,6 +42,7 @@ void QPrinterPrintSystem::print(int index, const PrintedPage& page) {
   qt::draw_page(painter, page);
   if (!painter.end() || printer.printerState() == QPrinter::Error)
     throw PrinterError("The printer did not accept the document");
+  return {};
 }
 
 }  // namespace talvex::platform

@@ -15,7 +15,7 @@ namespace talvex::platform {
 class QPrinterPrintSystem final : public NamedPrintSystem {
  public:
   bool can_open(int index) override;
-  void print(int index, const PrintedPage& page) override;
+  std::string print(int index, const PrintedPage& page) override;
 
  private:
   std::vector<std::string> list_names() override;

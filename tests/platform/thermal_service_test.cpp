@@ -30,9 +30,9 @@ class KeepingPrintSystem final : public platform::PrintSystem {
   std::vector<std::string> installed_printers() override { return cups_.installed_printers(); }
   std::optional<int> default_printer() override { return cups_.default_printer(); }
   bool can_open(int index) override { return cups_.can_open(index); }
-  void print(int index, const platform::PrintedPage& page) override {
+  std::string print(int index, const platform::PrintedPage& page) override {
     pages.push_back(page);
-    cups_.print(index, page);
+    return cups_.print(index, page);
   }
   std::vector<platform::PrinterState> printer_states() override { return cups_.printer_states(); }
 

@@ -7,10 +7,23 @@ std::vector<std::string> RecordingPrintSystem::installed_printers() {
   return printers;
 }
 
-void RecordingPrintSystem::print(int index, const platform::PrintedPage& page) {
+std::string RecordingPrintSystem::print(int index, const platform::PrintedPage& page) {
   if (refuse_with)
     throw platform::PrinterError(*refuse_with);
   jobs.push_back({index, printers.at(static_cast<std::size_t>(index)), page});
+  return std::to_string(jobs.size());
+}
+
+platform::DocumentPresence RecordingPrintSystem::find_document(int index,
+                                                               const std::string& identity) {
+  ++find_calls;
+  if (cannot_tell)
+    return platform::DocumentPresence::CannotTell;
+  for (const Job& job : jobs) {
+    if (job.index == index && job.page.identity == identity)
+      return platform::DocumentPresence::Found;
+  }
+  return platform::DocumentPresence::NotFound;
 }
 
 std::vector<std::string> RecordingPrintSystem::lines(std::size_t n) const {

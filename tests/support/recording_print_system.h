@@ -33,7 +33,9 @@ class RecordingPrintSystem final : public platform::PrintSystem {
     ++open_calls;
     return unopenable.count(index) == 0;
   }
-  void print(int index, const platform::PrintedPage& page) override;
+  std::string print(int index, const platform::PrintedPage& page) override;
+  // Found when a recorded job on the printer carries the identity.
+  platform::DocumentPresence find_document(int index, const std::string& identity) override;
   std::vector<platform::PrinterState> printer_states() override { return states; }
 
   // The texts of job `n` as lines "x,y,pt,text", for compact comparisons.
@@ -47,6 +49,8 @@ class RecordingPrintSystem final : public platform::PrintSystem {
   int list_calls = 0;
   int default_calls = 0;
   int open_calls = 0;
+  int find_calls = 0;
+  bool cannot_tell = false;  // find_document() answers CannotTell when set
   std::vector<Job> jobs;
 };
 
