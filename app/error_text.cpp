@@ -27,6 +27,13 @@ std::string error_box_text(std::string message) {
   return message;
 }
 
+std::string journal_lost_text(const std::string& reason) {
+  return "Talvex cannot keep its journal of printed documents (table talvex_documents): " +
+         error_box_text(reason) +
+         " Printing goes on without it; a document that was printing when the service stopped may "
+         "come out twice";
+}
+
 std::string error_box_text(const std::exception& failure) {
   return error_box_text(innermost_message(failure));
 }

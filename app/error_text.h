@@ -12,4 +12,10 @@ namespace talvex::app {
 std::string error_box_text(const std::exception& failure);
 std::string error_box_text(std::string message);
 
+// The message, shown once, when the journal of documents cannot be kept: the server's reason and
+// what it means for the staff.
+std::string journal_lost_text(const std::string& reason);
+// What the queue line adds while the journal is not kept.
+inline constexpr const char* kNoJournalNote = "Журнал печати не ведётся";
+
 }  // namespace talvex::app

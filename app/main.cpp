@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/files/directory_print_system.h"
 #include "platform/module_address.h"
+#include "platform/network.h"
 #include "platform/printer.h"
 #include "platform/qt/display.h"
 #include "platform/qt/error_box.h"
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
-  PrintService service(connection, {panel, printer, message_box, clock, title});
+  PrintService service(connection, {panel, printer, message_box, clock, title,
+                                    platform::computer_name(), options.tick});
   try {
     service.open_database();
   } catch (const std::exception& e) {

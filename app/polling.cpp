@@ -1,6 +1,7 @@
 #include <set>
 #include <string_view>
 
+#include "app/journal_keeper.h"
 #include "app/print_service.h"
 #include "data/errors.h"
 #include "data/integer_parse.h"
@@ -114,6 +115,7 @@ void PrintService::check_queue() {
     return;
   }
   const data::QueueLockHold hold(db.queue_lock);
+  read_journal();
   passed_over.clear();
   const bool chosen = read_queue(passed_over);
   note_queue_state(passed_over);
@@ -137,8 +139,17 @@ bool PrintService::read_queue(std::vector<std::string>& passed_over) {
   std::set<std::string> waiting;
   for (std::size_t r = 0; r < queue.row_count(); ++r)
     waiting.insert(queue.text(r, "id"));
+  std::set<std::string> gone;
+  for (const auto& [id, progress] : progress_) {
+    if (waiting.count(id) == 0)
+      gone.insert(id);
+  }
   std::erase_if(held_until_, [&](const auto& e) { return waiting.count(e.first) == 0; });
   std::erase_if(progress_, [&](const auto& e) { return waiting.count(e.first) == 0; });
+  // A row that stopped waiting before its job ended (the front end marked it) prints in full if
+  // it is set back to "no": the journal forgets it too.
+  if (!gone.empty())
+    forget_in_journal(gone);
 
   // The oldest row of a known type that is not waiting out a failure; rows of other types stay
   // waiting and are passed over. Without one, the slot stays on the queue head.
@@ -177,16 +188,29 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
   const std::string id = print_row_id;
   const std::string row = queue_row_text(db.queue);
   const std::int32_t resume = queue_countdown;
-  tickets::JobContext context{db,
-                              services_.printer,
-                              services_.clock,
-                              settings,
-                              print_row_id,
-                              progress_[id],
-                              [this](int ticks) { queue_countdown = ticks; }};
+  tickets::JobProgress& progress = progress_[id];
+  // Where the journal is kept, it knows best what the job has printed, on any computer.
+  JournalKeeper keeper(db.journal, id, service_name_, journal_kept_,
+                       [this](const std::function<void()>& statement) { in_journal(statement); });
+  if (journal_kept_) {
+    progress = tickets::JobProgress{};
+    for (const data::JournalEntry& line : journal_lines_[id]) {
+      if (line.state == "handed" || line.state == "ended") {
+        progress.restore(line.document, {line.state == "ended", line.computer, line.printer,
+                                         line.identity, line.discount});
+      }
+    }
+  }
+  progress.set_place(services_.computer, &keeper);
+  tickets::JobContext context{
+      db, services_.printer, services_.clock, settings, print_row_id, progress, [this](int ticks) {
+        queue_countdown = ticks;
+      }};
   try {
     ((*jobs_).*job)(context);
   } catch (...) {
+    // The keeper lives for this job only.
+    progress.set_place(services_.computer, nullptr);
     // The countdown the job left says when its row is due again: 300 ticks while a document
     // was being printed, 2 when only the final status update failed. A row that had failed
     // before waits the full 300 ticks whatever failed, or a status update that the database keeps
@@ -196,6 +220,7 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
     const std::int32_t wait =
         failed_before ? std::max(queue_countdown, kFailedJobTicks) : std::max(queue_countdown, 1);
     held_until_[id] = queue_ticks_ + wait;
+    keep_hold(id, wait);
     queue_countdown = resume;
     failed_job_row_ = row;
     throw;

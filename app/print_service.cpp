@@ -6,12 +6,16 @@ namespace talvex::app {
 
 PrintService::PrintService(const data::ConnectionParams& params, Services services,
                            std::unique_ptr<Jobs> jobs)
-    : db(params), services_(std::move(services)), jobs_(std::move(jobs)) {
+    : db(params),
+      services_(std::move(services)),
+      jobs_(std::move(jobs)),
+      service_name_(tickets::random_tag()) {
   db.printers.set_open_observer([this](const data::QuerySlot& s) { remember_printer_rows(s); });
 }
 
 void PrintService::open_database() {
   db.open_slots();
+  prepare_journal();
 }
 
 void PrintService::start() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -32,6 +33,10 @@ struct Services {
   platform::MessageBox& message_box;
   platform::Clock& clock;
   std::string title;  // the application title: caption of every error box
+  // This computer's name, which the journal of documents keeps with each document it hands over.
+  std::string computer{};
+  // The timers' interval: a failing row's hold is kept in the journal as a time.
+  std::chrono::milliseconds tick{1000};
 };
 
 // The print service behind the main window: it owns the connection, the query slots and the
@@ -45,8 +50,9 @@ class PrintService {
   PrintService(const PrintService&) = delete;
   PrintService& operator=(const PrintService&) = delete;
 
-  // Opens every query slot with its default statement, the first one opening the connection. A
-  // failure is not caught here: start-up fails with it.
+  // Opens every query slot with its default statement, the first one opening the connection, and
+  // makes the journal of documents ready. A failure is not caught here: start-up fails with it;
+  // a journal that cannot be kept is only told of.
   void open_database();
 
   // Event handlers.
@@ -109,16 +115,34 @@ class PrintService {
   void remember_printer_rows(const data::QuerySlot& printers);
   // The queue line: the queue's state, then what the printers' states add to it.
   void show_queue_state();
+  // The journal of documents: made ready at start, read under the queue lock, and given up, with
+  // one message, once it turns out that it cannot be kept.
+  void prepare_journal();
+  void read_journal();
+  void journal_lost(const data::DataError& failure);
+  void forget_in_journal(const std::set<std::string>& print_ids);
+  // Runs a journal statement while the journal is kept; a failure that means it cannot be kept
+  // gives it up, any other is thrown.
+  void in_journal(const std::function<void()>& statement);
+  // Keeps a failed row's hold in the journal, for the other services and for the next start.
+  void keep_hold(const std::string& id, std::int32_t ticks);
 
   Services services_;
   std::unique_ptr<Jobs> jobs_;
 
   // Rows of failed jobs wait until the queue timer has ticked this far, so the rows behind them go
-  // first.
+  // first; so do rows that another service holds in the journal.
   std::int64_t queue_ticks_ = 0;
   std::map<std::string, std::int64_t> held_until_;
   // What each unfinished job has printed, so that its retry does not print it again.
   std::map<std::string, tickets::JobProgress> progress_;
+
+  // The journal of documents in the database: whether it is kept, whether it has been given up,
+  // this service's name in it, and what it held for each waiting row at the last reading.
+  bool journal_kept_ = false;
+  bool journal_lost_ = false;
+  std::string service_name_;
+  std::map<std::string, std::vector<data::JournalEntry>> journal_lines_;
 
   // The printers' states: each role's port as last read, when the states were read, since when
   // each printer has had its trouble (the words for it) and each unfinished job has been seen, the

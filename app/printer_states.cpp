@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "app/error_text.h"
 #include "app/print_service.h"
 #include "data/errors.h"
 #include "data/integer_parse.h"
@@ -220,11 +221,14 @@ void PrintService::refresh_printer_states() {
 }
 
 void PrintService::show_queue_state() {
-  if (queue_state_.empty() && printer_notes_.empty())
-    return;
-  services_.panel.set_label(
-      platform::PanelLabel::QueueState,
-      queue_state_ + (queue_state_.empty() || printer_notes_.empty() ? "" : ". ") + printer_notes_);
+  std::string line;
+  for (const std::string& part :
+       {queue_state_, printer_notes_, std::string(journal_lost_ ? kNoJournalNote : "")}) {
+    if (!part.empty())
+      line += (line.empty() ? "" : ". ") + part;
+  }
+  if (!line.empty())
+    services_.panel.set_label(platform::PanelLabel::QueueState, line);
 }
 
 }  // namespace talvex::app

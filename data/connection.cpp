@@ -154,7 +154,7 @@ void Connection::fail_statement() {
   const std::string message = mysql_error(mysql_);
   if (is_fatal(code))
     disconnect();
-  throw DataError(message);
+  throw DataError(message, code);
 }
 
 void Connection::send(const Sql& statement) {

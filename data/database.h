@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/connection.h"
+#include "data/document_journal.h"
 #include "data/query_slot.h"
 #include "data/queue_lock.h"
 #include "data/slot_definitions.h"
@@ -21,6 +22,8 @@ class Database {
   StatementSlot statements{connection};
   // Held while a job runs, so that another service on the same database does not run it too.
   QueueLock queue_lock{connection};
+  // What each waiting job has printed, kept for every service and across restarts.
+  DocumentJournal journal{connection};
 
   // In the order the service opens them at start (slot_definitions.h).
   QuerySlot printers;

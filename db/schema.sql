@@ -1,5 +1,6 @@
 -- The tables of the `screen` database that the print service reads, typed as the point-of-sale
--- front end types them. The service writes only `print`.`status`.
+-- front end types them. Of the front end's tables the service writes only `print`.`status`; the
+-- last table is the service's own, which it creates itself where it is missing.
 -- Load into an existing database: mariadb screen < db/schema.sql
 
 SET NAMES utf8mb4;
@@ -94,4 +95,23 @@ CREATE TABLE `type_pay` (
   `id` INT NOT NULL AUTO_INCREMENT,
   `name` VARCHAR(100) NOT NULL DEFAULT '',
   PRIMARY KEY (`id`)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
+-- The service's journal of documents: for each document of a waiting `print` row, whether it has
+-- been handed to its printer or has ended there, on which computer and printer, under which
+-- identity; and the hold of a row whose job failed ("job"). Lines of a printed row are "marked".
+CREATE TABLE `talvex_documents` (
+  `print_id` VARCHAR(64) NOT NULL,
+  `document` VARCHAR(64) NOT NULL,
+  `state` VARCHAR(10) NOT NULL,
+  `computer` VARCHAR(255) NOT NULL DEFAULT '',
+  `printer` VARCHAR(255) NOT NULL DEFAULT '',
+  `identity` VARCHAR(64) NOT NULL DEFAULT '',
+  `spooler_job` VARCHAR(64) NOT NULL DEFAULT '',
+  `discount` INT NOT NULL DEFAULT 0,
+  `held_until` DATETIME(3) NULL,
+  `service` VARCHAR(64) NOT NULL DEFAULT '',
+  `at` DATETIME(3) NOT NULL,
+  PRIMARY KEY (`print_id`, `document`),
+  KEY `state` (`state`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

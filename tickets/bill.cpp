@@ -111,14 +111,15 @@ void draw_totals(data::Database& db, Page& page, std::int32_t total, std::int32_
 }
 
 void print_copy(JobContext& job, Bill bill, const Copy& copy, std::int32_t& discount) {
-  if (job.progress.printed(copy.progress_name)) {
-    discount = job.progress.carried_discount;
+  const NextStep step = job.progress.next(copy.progress_name, job.printer);
+  if (step == NextStep::Skip) {
+    discount = job.progress.discount_of(copy.progress_name);
     return;
   }
   job.set_queue_countdown(300);
   choose_printer_by_role(job.db, job.printer, copy.role);
   Page page(job.printer);
-  page.start(kBillTitle);
+  start_document(page, kBillTitle, step);
   read_order(job);
   draw_header(job, page, bill);
   const std::int32_t total = draw_items(job, page, copy.paced);
@@ -128,9 +129,7 @@ void print_copy(JobContext& job, Bill bill, const Copy& copy, std::int32_t& disc
   if (copy.blank_before_footer)
     page.skip(30);
   draw_ticket_footer(page);
-  page.end();
-  job.progress.mark_printed(copy.progress_name);
-  job.progress.carried_discount = discount;
+  send_document(job, page, copy.progress_name, discount);
   job.set_queue_countdown(2);
 }
 

@@ -82,7 +82,8 @@ void print_ticket(JobContext& job, Ticket kind) {
   const std::string done =
       (kind == Ticket::Control ? "control ticket on printer " : "ticket on printer ") +
       db.printers.text("id");
-  if (job.progress.printed(done))
+  const NextStep step = job.progress.next(done, job.printer);
+  if (step == NextStep::Skip)
     return;
 
   db.job.reload(Sql("select * from print WHERE id='") + value(job.print_row_id) + "'");
@@ -110,7 +111,7 @@ void print_ticket(JobContext& job, Ticket kind) {
 
   job.printer.set_printer_index(data::parse_int(db.printers.text("port")));
   Page page(job.printer);
-  page.start("Заказ");
+  start_document(page, "Заказ", step);
   begin_ticket_header(page, job.settings, "Заказ № " + db.job.text("zakaz"));
   draw_info_line(page, "Подзаказ №: " + db.job.text("podzakaz"));
   draw_info_line(page, "Открытие: " + time_text(db.order.text("date_open")));
@@ -125,8 +126,7 @@ void print_ticket(JobContext& job, Ticket kind) {
   page.size(9);
   page.line(0, kSectionSeparator, 30);
   draw_ticket_footer(page);
-  page.end();
-  job.progress.mark_printed(done);
+  send_document(job, page, done);
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ void Page::line(int x, const std::string& text, int advance) {
   top += advance;
 }
 
-void Page::end() {
+std::string Page::end(const std::string& identity) {
   open_ = false;
-  printer_.end_doc();
+  return printer_.end_doc(identity);
 }
 
 }  // namespace talvex::tickets

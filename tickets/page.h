@@ -24,7 +24,9 @@ class Page {
   // Draws `text` at (x, top), then moves the cursor down by `advance`.
   void line(int x, const std::string& text, int advance);
   void skip(int advance) { top += advance; }
-  void end();
+  // Sends the document with `identity` (platform::Printer::end_doc) and returns the print system's
+  // job reference.
+  std::string end(const std::string& identity = {});
 
   int top = 0;
 

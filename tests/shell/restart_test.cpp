@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "tests/support/venue_test.h"
 
@@ -123,22 +126,57 @@ TEST_F(RestartTest, KilledInTheMiddleOfAJobLeavesNoHalfDocumentAndTheNextStartPr
   const VenueAudit killed = audit();
   EXPECT_TRUE(killed.clean()) << killed.report();
 
-  // The documents of the job cut short had ended, so they may come out again: the program keeps
-  // what a job printed in memory only.
-  std::map<std::string, int> may_repeat;
+  // The bar ticket of the job cut short had ended; the journal in the database says so, and the
+  // next start prints only the kitchen ticket, which was handed over but never came out.
+  std::set<std::string> out_of_the_cut_job;
   for (const PrintedDocument& d : documents()) {
     if (status_of(std::stoi(order_of(d))) == "no")
-      ++may_repeat[document_key(d)];
+      out_of_the_cut_job.insert(document_key(d));
   }
-  EXPECT_EQ(may_repeat, (std::map<std::string, int>{{"order ticket 104/1 on BAR", 1}}));
+  EXPECT_EQ(out_of_the_cut_job, std::set<std::string>{"order ticket 104/1 on BAR"});
 
   start(kTickMs);
   ASSERT_TRUE(wait_for_empty_queue());
-  const VenueAudit audit = this->audit(may_repeat);
+  const VenueAudit audit = this->audit();
   EXPECT_TRUE(audit.clean()) << audit.report();
   EXPECT_EQ(audit.printed_rows, kJobs);
-  EXPECT_EQ(audit.repeated, 1);
-  RecordProperty("repeated_after_the_crash", audit.repeated);
+}
+
+TEST_F(RestartTest, KilledAtRandomMomentsEveryDocumentComesOutOnce) {
+  // The evening's mix with the control copies on (the demo's setting), killed over and over at a
+  // moment drawn at random within its first second of serving, then left to finish. The seed is
+  // in the test's record, so a failing series can be run again.
+  queue_demo_copies(kFirstJob, kJobs, kEveningMix);
+  ASSERT_EQ(scalar("select value from settings where name='control_printer'"), "1");
+  const unsigned seed = std::random_device{}();
+  RecordProperty("seed", static_cast<int>(seed % 1000000000));
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> moment_ms(0, 1000);
+  constexpr int kKills = 25;
+  int kills = 0;
+  while (kills < kKills && scalar("select count(*) from print where status='no'") != "0") {
+    RunningProgram& program = start(kTickMs);
+    ASSERT_TRUE(wait_until_serving(program)) << program.output();
+    // Not a wait for something: the moment of the kill is the point of the test.
+    std::this_thread::sleep_for(std::chrono::milliseconds(moment_ms(random)));
+    program.stop(SIGKILL);
+    ++kills;
+  }
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << "seed " << seed << ": " << audit.report();
+  EXPECT_EQ(audit.printed_rows, kJobs);
+  int marked_repeats = 0;
+  for (const PrintedDocument& d : documents())
+    marked_repeats += d.text_starting("ПОВТОР").empty() ? 0 : 1;
+  EXPECT_EQ(marked_repeats, 0);
+  RecordProperty("kills", kills);
+  RecordProperty("jobs", kJobs);
+  RecordProperty("documents", audit.documents);
+  RecordProperty("duplicates", audit.duplicates);
+  RecordProperty("marked_repeats", marked_repeats);
 }
 
 }  // namespace

@@ -12,8 +12,9 @@
 namespace talvex::testing {
 namespace {
 
-constexpr const char* kTables[] = {"printers", "settings",   "print",   "zakaz", "podzakaz", "menu",
-                                   "tables",   "cat_tables", "clients", "pay",   "type_pay"};
+constexpr const char* kTables[] = {"printers", "settings", "print",    "zakaz",
+                                   "podzakaz", "menu",     "tables",   "cat_tables",
+                                   "clients",  "pay",      "type_pay", "talvex_documents"};
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path);

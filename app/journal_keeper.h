@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "data/document_journal.h"
+#include "tickets/job_progress.h"
+
+namespace talvex::app {
+
+// Keeps one job's progress in the database's journal, each statement run by `run`, which sends it
+// while the journal is kept (`journal_kept`) and gives the journal up when it cannot be kept, so
+// that the job goes on as it would without one.
+class JournalKeeper final : public tickets::ProgressKeeper {
+ public:
+  using Runner = std::function<void(const std::function<void()>&)>;
+
+  JournalKeeper(data::DocumentJournal& journal, std::string print_id, std::string service,
+                const bool& journal_kept, Runner run);
+
+  bool keeping() const override { return journal_kept_; }
+  void handed(const std::string& document, const tickets::DocumentRecord& record) override;
+  void ended(const std::string& document, const std::string& spooler_job) override;
+
+ private:
+  data::DocumentJournal& journal_;
+  std::string print_id_;
+  std::string service_;
+  const bool& journal_kept_;
+  Runner run_;
+};
+
+}  // namespace talvex::app
