@@ -24,4 +24,8 @@ void JournalKeeper::ended(const std::string& document, const std::string& spoole
   run_([&] { journal_.ended(print_id_, document, spooler_job); });
 }
 
+void JournalKeeper::refused(const std::string& document) {
+  run_([&] { journal_.refused(print_id_, document); });
+}
+
 }  // namespace talvex::app

@@ -21,6 +21,7 @@ class JournalKeeper final : public tickets::ProgressKeeper {
   bool keeping() const override { return journal_kept_; }
   void handed(const std::string& document, const tickets::DocumentRecord& record) override;
   void ended(const std::string& document, const std::string& spooler_job) override;
+  void refused(const std::string& document) override;
 
  private:
   data::DocumentJournal& journal_;

@@ -99,6 +99,11 @@ void DocumentJournal::ended(const std::string& print_id, const std::string& docu
                       "' AND document='" + value(document) + "'");
 }
 
+void DocumentJournal::refused(const std::string& print_id, const std::string& document) {
+  connection_.execute(Sql("DELETE FROM `talvex_documents` WHERE print_id='") + value(print_id) +
+                      "' AND document='" + value(document) + "' AND state='handed'");
+}
+
 void DocumentJournal::hold(const std::string& print_id, const std::string& service,
                            std::int64_t milliseconds) {
   connection_.execute(

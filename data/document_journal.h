@@ -41,6 +41,8 @@ class DocumentJournal {
   void handed(const JournalEntry& entry);
   void ended(const std::string& print_id, const std::string& document,
              const std::string& spooler_job);
+  // Drops the line of a document that its printer refused, so nothing of it came out.
+  void refused(const std::string& print_id, const std::string& document);
   // Holds the row for `milliseconds` from now on the server's clock.
   void hold(const std::string& print_id, const std::string& service, std::int64_t milliseconds);
   // Sets the lines of rows that no longer wait to "marked".

@@ -15,7 +15,14 @@ void send_document(JobContext& job, Page& page, const std::string& document,
                    std::int32_t discount) {
   const std::string identity = job.progress.handing(
       document, job.printer.printer_name(job.printer.printer_index()), discount);
-  job.progress.ended(document, page.end(identity));
+  std::string spooler_job;
+  try {
+    spooler_job = page.end(identity);
+  } catch (const platform::PrinterError&) {
+    job.progress.refused(document);
+    throw;
+  }
+  job.progress.ended(document, spooler_job);
 }
 
 void mark_printed(JobContext& job) {

@@ -58,6 +58,17 @@ void JobProgress::ended(const std::string& document, const std::string& spooler_
   records_[document].ended = true;
 }
 
+void JobProgress::refused(const std::string& document) noexcept {
+  records_.erase(document);
+  if (keeper_ == nullptr)
+    return;
+  try {
+    keeper_->refused(document);
+  } catch (...) {
+    // Left as handed, the document is looked up on its printer before the next try.
+  }
+}
+
 std::int32_t JobProgress::discount_of(const std::string& document) const {
   const auto found = records_.find(document);
   return found == records_.end() ? 0 : found->second.discount;

@@ -27,6 +27,8 @@ class ProgressKeeper {
   virtual bool keeping() const = 0;
   virtual void handed(const std::string& document, const DocumentRecord& record) = 0;
   virtual void ended(const std::string& document, const std::string& spooler_job) = 0;
+  // The printer refused the document: nothing of it came out.
+  virtual void refused(const std::string& document) = 0;
 };
 
 // 64 random bits in hex, different in every process and every call.
@@ -58,6 +60,9 @@ class JobProgress {
   std::string handing(const std::string& document, const std::string& printer_name,
                       std::int32_t discount);
   void ended(const std::string& document, const std::string& spooler_job);
+  // The printer refused the document, so it certainly did not come out: the next try prints it
+  // without asking. Never throws; the refusal is the failure that counts.
+  void refused(const std::string& document) noexcept;
 
   // Whether the progress is kept beyond this process.
   bool kept() const { return keeper_ != nullptr && keeper_->keeping(); }

@@ -162,6 +162,23 @@ TEST_F(DocumentJournalTest, DocumentHandedButNotKnownToHaveEndedIsLookedUpOrMark
   }
 }
 
+TEST_F(DocumentJournalTest, DocumentThatThePrinterRefusedIsPrintedPlainlyNextTime) {
+  // A printer whose records tell nothing: a document left as handed would come out as a repeat.
+  printers.cannot_tell = true;
+  printers.refuse_with = "The printer is out of paper";
+  auto service = start_service("kassa-pc");
+  tick(*service, 10);
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(scalar("select count(*) from talvex_documents where document<>'job'"), "0");
+
+  printers.refuse_with.reset();
+  tick(*service, 305);
+  ASSERT_EQ(printed_indexes(), (std::vector<int>{1, 2}));
+  for (std::size_t n : {0u, 1u})
+    EXPECT_EQ(printers.lines(n).at(0), "0,125,12,Заказ № 10");
+  EXPECT_EQ(status(), "yes");
+}
+
 TEST_F(DocumentJournalTest, WithoutThePrivilegeTheServiceSaysSoOnceAndPrintsAsBefore) {
   struct Case {
     const char* name;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cups/cups.h>
+
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/printer.h"
@@ -49,6 +53,50 @@ TEST_F(CupsPrintersTest, AQueueRemovedAfterListingCannotBeOpened) {
   } catch (const PrinterError& e) {
     EXPECT_NE(std::string(e.what()).find("does not exist"), std::string::npos) << e.what();
   }
+}
+
+// The position of `queue` in the system's list of printers.
+int index_of(CupsPrintSystem& system, const std::string& queue) {
+  const std::vector<std::string> names = system.installed_printers();
+  const auto at = std::find(names.begin(), names.end(), queue);
+  return at == names.end() ? -1 : static_cast<int>(at - names.begin());
+}
+
+TEST_F(CupsPrintersTest, ASentDocumentIsFoundByItsIdentityUntilItsJobIsCancelled) {
+  // A stopped queue keeps its jobs waiting.
+  testing::TemporaryQueue waiting("Waiting-80", "-v capture:/Waiting-80");
+  testing::cups_admin("cupsdisable Waiting-80");
+  const int index = index_of(system_, "Waiting-80");
+  ASSERT_GE(index, 0);
+  const std::string job =
+      system_.print(index, PrintedPage{"Заказ", {{0, 0, 8, "x"}}, "5eed-waiting"});
+  ASSERT_FALSE(job.empty());
+
+  EXPECT_EQ(system_.find_document(index, "5eed-waiting"), DocumentPresence::Found);
+  EXPECT_EQ(system_.find_document(index, "5eed-other"), DocumentPresence::NotFound);
+  EXPECT_EQ(system_.find_document(0, "5eed-waiting"), DocumentPresence::NotFound);
+
+  testing::cups_admin("cancel Waiting-80-" + job);
+  EXPECT_EQ(system_.find_document(index, "5eed-waiting"), DocumentPresence::NotFound);
+}
+
+TEST_F(CupsPrintersTest, APrintedDocumentIsFoundInTheJobHistory) {
+  const std::string job =
+      system_.print(0, PrintedPage{"Заказ", {{0, 0, 8, "history-5eed"}}, "5eed-history"});
+  ASSERT_TRUE(testing::wait_for_job("bar-58", "history-5eed"));
+  // The capture backend has the document; CUPS marks the job completed once the backend ends.
+  bool completed = false;
+  for (int wait = 0; wait < 600 && !completed; ++wait) {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "bar-58", 0, CUPS_WHICHJOBS_COMPLETED);
+    for (int k = 0; k < count; ++k)
+      completed = completed || std::to_string(jobs[k].id) == job;
+    cupsFreeJobs(count, jobs);
+    if (!completed)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(completed) << "job " << job;
+  EXPECT_EQ(system_.find_document(0, "5eed-history"), DocumentPresence::Found);
 }
 
 }  // namespace
