@@ -46,10 +46,11 @@ void PrintService::read_journal() {
   const std::int64_t tick_ms = std::max<std::int64_t>(services_.tick.count(), 1);
   for (data::JournalEntry& entry : entries) {
     // This service's own holds count in its ticks; what is left of the hold of a service that
-    // stopped, or runs elsewhere, is turned into this service's ticks.
+    // stopped, or runs elsewhere, is turned into this service's ticks, one more than it fills:
+    // the tick the count starts on may have come late, and the next one catches up.
     if (entry.held_ms > 0 && entry.service != service_name_) {
       std::int64_t& until = held_until_[entry.print_id];
-      until = std::max(until, queue_ticks_ + (entry.held_ms + tick_ms - 1) / tick_ms);
+      until = std::max(until, queue_ticks_ + (entry.held_ms + tick_ms - 1) / tick_ms + 1);
     }
     const std::string id = entry.print_id;
     journal_lines_[id].push_back(std::move(entry));

@@ -87,11 +87,11 @@ std::vector<CapturedText> captured_jobs(const std::string& queue, const std::str
   return out;
 }
 
-void cups_admin(const std::string& command) {
+std::string cups_admin(const std::string& command) {
   const std::size_t name_end = command.find(' ');
   const std::string program = find_program(command.substr(0, name_end));
   const std::string arguments = name_end == std::string::npos ? "" : command.substr(name_end);
-  run_command(shell_quote(program) + arguments + " 2>&1");
+  return run_command(shell_quote(program) + arguments + " 2>&1");
 }
 
 std::string capture_driver(int dpi) {

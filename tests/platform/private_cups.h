@@ -30,10 +30,10 @@ struct CapturedText {
 };
 std::vector<CapturedText> captured_jobs(const std::string& queue, const std::string& token);
 
-// Runs a CUPS administration command (lpadmin, cupsreject...) against the private scheduler. The
-// command's first word is the program, found in PATH or else in /usr/sbin or /sbin; the rest are
-// its arguments, already quoted for the shell.
-void cups_admin(const std::string& command);
+// Runs a CUPS administration command (lpadmin, cupsreject, lpstat...) against the private
+// scheduler and returns what it wrote. The command's first word is the program, found in PATH or
+// else in /usr/sbin or /sbin; the rest are its arguments, already quoted for the shell.
+std::string cups_admin(const std::string& command);
 
 // The harness's capture driver at `dpi` (203 or 300): a PPD that passes PDF through to the capture
 // backend, for a test's own queue with a driver.

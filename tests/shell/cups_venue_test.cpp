@@ -1,6 +1,7 @@
 // The talvex program on the computer's own printers: the real binary against the private MariaDB
 // server with the demo venue, printing through the private CUPS scheduler.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -30,18 +31,28 @@ PrintedDocument as_document(const CapturedText& captured) {
   return d;
 }
 
-class CupsVenueTest : public VenueTest {};
+class CupsVenueTest : public VenueTest {
+ protected:
+  // Points the venue's printer rows at the private scheduler's queues and names the venue after
+  // the test; returns that name, which every document of the test carries.
+  std::string print_on_the_private_scheduler() {
+    use_private_cups();
+    // The private scheduler's queues in its order: bar-58, Kassa-80, kitchen-80 and Stop-80,
+    // which refuses every job. CONTROL shares the cash desk's queue.
+    sql("UPDATE printers SET port = CASE name WHEN 'BAR' THEN 0 WHEN 'KASSA' THEN 1 "
+        "WHEN 'KITCHEN' THEN 2 WHEN 'CONTROL' THEN 1 END");
+    // Other tests print on the same queues; this test's documents carry a name of their own.
+    // (The scheduler's captures are emptied at each start, so the process id and a count of the
+    // tests are enough.)
+    static int tests = 0;
+    const std::string venue = "Venue" + std::to_string(getpid()) + "-" + std::to_string(++tests);
+    sql("UPDATE settings SET value='" + venue + "' WHERE name='oragnization'");
+    return venue;
+  }
+};
 
 TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
-  use_private_cups();
-  // The private scheduler's queues in its order: bar-58, Kassa-80, kitchen-80 and Stop-80, which
-  // refuses every job. CONTROL shares the cash desk's queue.
-  sql("UPDATE printers SET port = CASE name WHEN 'BAR' THEN 0 WHEN 'KASSA' THEN 1 "
-      "WHEN 'KITCHEN' THEN 2 WHEN 'CONTROL' THEN 1 END");
-  // Other tests print on the same queues; this run's documents carry a name of their own.
-  // (The scheduler's captures are emptied at each start, so the process id is enough.)
-  const std::string venue = "Venue" + std::to_string(getpid());
-  sql("UPDATE settings SET value='" + venue + "' WHERE name='oragnization'");
+  const std::string venue = print_on_the_private_scheduler();
   // Sub-order 1 of order 3, the pre-check of order 1 and the receipt of order 3.
   mark_printed_beforehand("id NOT IN (3, 8, 9)");
 
@@ -84,6 +95,50 @@ TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
   }
   const VenueAudit audit = audit_venue(*connection_, printed, printed_before_);
   EXPECT_TRUE(audit.clean()) << audit.report();
+}
+
+TEST_F(CupsVenueTest, DocumentTheSchedulerTookJustBeforeAKillIsFoundInItsHistory) {
+  const std::string venue = print_on_the_private_scheduler();
+  mark_printed_beforehand("status='no'");
+  // Sub-order 1 of a copy of order 3: a BAR ticket, a KITCHEN ticket and the control ticket.
+  queue_demo_copies(101, 1, {{"podzakaz", 3, 1}});
+  // The record that the bar ticket ended waits until the test has killed the program, and never
+  // lands: the scheduler has the ticket, the journal does not know it came out.
+  sql("CREATE TRIGGER cut BEFORE UPDATE ON talvex_documents FOR EACH ROW "
+      "IF NEW.state='ended' AND NEW.document='ticket on printer " +
+      scalar("select id from printers where name='BAR'") +
+      "' THEN SET @slept = SLEEP(120); "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='the test cut this record short'; END IF");
+
+  RunningProgram& program = start_on_system_printers(5);
+  std::string waiting;
+  ASSERT_TRUE(wait_for([&] {
+    waiting = scalar("select id from information_schema.processlist where db='" + database_ +
+                     "' and id <> connection_id() and (info like '%SLEEP(120)%' or "
+                     "info like 'UPDATE `talvex_documents` SET state=''ended''%')");
+    return !waiting.empty();
+  })) << program.output();
+  program.stop(SIGKILL);
+  // The statement's session outlives the program until the server is told.
+  sql("KILL " + waiting);
+  sql("DROP TRIGGER cut");
+  ASSERT_EQ(scalar("select group_concat(state) from talvex_documents where print_id=101"),
+            "handed");
+
+  start_on_system_printers(5);
+  ASSERT_TRUE(wait_for_empty_queue());
+  // Whatever the scheduler was given has been captured once it has no job left.
+  ASSERT_TRUE(wait_for([] { return cups_admin("lpstat -o bar-58 kitchen-80 Kassa-80").empty(); }));
+  std::vector<PrintedDocument> printed;
+  for (const char* queue : {"bar-58", "kitchen-80", "Kassa-80"}) {
+    for (const CapturedText& captured : captured_jobs(queue, venue)) {
+      EXPECT_EQ(captured.text.find("ПОВТОР"), std::string::npos) << queue;
+      printed.push_back(as_document(captured));
+    }
+  }
+  const VenueAudit audit = audit_venue(*connection_, printed, printed_before_);
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.documents, 3);
 }
 
 }  // namespace

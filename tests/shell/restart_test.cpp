@@ -179,5 +179,28 @@ TEST_F(RestartTest, KilledAtRandomMomentsEveryDocumentComesOutOnce) {
   RecordProperty("marked_repeats", marked_repeats);
 }
 
+TEST_F(RestartTest, RowSetBackToNoAfterItWasPrintedPrintsInFullOnTheNextStart) {
+  // The front end asks for a printed sub-order again while the service is down: the journal of
+  // the printed row must not hold anything back.
+  queue_demo_copies(kFirstJob, 1, {{"podzakaz", 3, 1}});
+  RunningProgram& program = start(kTickMs);
+  ASSERT_TRUE(wait_for([&] { return status_of(kFirstJob) == "yes"; }));
+  program.stop(SIGKILL);
+  const std::size_t first_time = documents().size();
+  EXPECT_EQ(first_time, 3u);  // the BAR, KITCHEN and control tickets
+
+  sql("UPDATE print SET status='no' WHERE id=" + std::to_string(kFirstJob));
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+  std::map<std::string, int> copies;
+  for (const PrintedDocument& d : documents()) {
+    EXPECT_TRUE(d.text_starting("ПОВТОР").empty()) << d.record;
+    ++copies[document_key(d)];
+  }
+  EXPECT_EQ(copies, (std::map<std::string, int>{{"order ticket 101/1 on BAR", 2},
+                                                {"order ticket 101/1 on CONTROL", 2},
+                                                {"order ticket 101/1 on KITCHEN", 2}}));
+}
+
 }  // namespace
 }  // namespace talvex::testing

@@ -3,13 +3,15 @@
 // program runs twice against the private MariaDB server; the audit reads both services' printers.
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/venue_test.h"
 
@@ -34,11 +36,54 @@ class Paused {
   pid_t pid_;
 };
 
+// The name of the computer the tests run on, as the program reads it.
+std::string this_computer() {
+  char name[256] = {};
+  gethostname(name, sizeof name - 1);
+  return name;
+}
+
+// The documents under a printer folder by their keys ("order ticket 101/1 on KITCHEN"), those
+// that carry the repeat line marked so, sorted.
+std::vector<std::string> printed_keys(const fs::path& root) {
+  std::vector<std::string> out;
+  for (const PrintedDocument& d : printed_documents(root))
+    out.push_back(document_key(d) + (d.text_starting("ПОВТОР").empty() ? "" : ", ПОВТОР"));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
 class TwoServicesTest : public VenueTest {
  protected:
   // Whether a session holds the queue lock of the test's database.
   bool queue_lock_taken() {
     return scalar("select is_used_lock(concat('talvex print queue ', database()))") != "";
+  }
+
+  // A second service, as on another computer: named `computer` (the program runs in a namespace
+  // of its own with that host name), with a runtime folder of its own, so that the lock that keeps
+  // one service per user and database on a computer does not stop it, printing under `printers`.
+  std::unique_ptr<RunningProgram> launch_elsewhere(const std::string& computer,
+                                                   const fs::path& printers) {
+    const fs::path runtime = folder_ / ("runtime-" + computer);
+    fs::create_directory(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    std::vector<std::string> args = {"--uts",
+                                     "/bin/sh",
+                                     "-c",
+                                     "hostname \"$0\" && XDG_RUNTIME_DIR=\"$1\" && shift && "
+                                     "export XDG_RUNTIME_DIR && exec \"$@\"",
+                                     computer,
+                                     runtime.string(),
+                                     TALVEX_PROGRAM};
+    for (const std::string& a : connection_arguments())
+      args.push_back(a);
+    args.insert(args.end(),
+                {"--printers", printers.string(), "--tick-ms", std::to_string(kTickMs)});
+    auto program =
+        std::make_unique<RunningProgram>("/usr/bin/unshare", args, folder_ / (computer + ".log"));
+    EXPECT_TRUE(program->started());
+    return program;
   }
 };
 
@@ -46,16 +91,8 @@ TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
   mark_printed_beforehand("status='no'");
   const fs::path second_printers = make_printers("printers-2");
   RunningProgram& first = start(kTickMs);
-  // The second service runs as on another computer: with a runtime folder of its own, so that the
-  // lock that keeps one service per user and database on a computer does not stop it.
-  const fs::path other_computer = folder_ / "runtime-2";
-  fs::create_directory(other_computer);
-  fs::permissions(other_computer, fs::perms::owner_all);
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const std::string own_runtime = runtime != nullptr ? runtime : "";
-  setenv("XDG_RUNTIME_DIR", other_computer.c_str(), 1);
-  const std::unique_ptr<RunningProgram> second = launch(second_printers, kTickMs, {}, "second.log");
-  setenv("XDG_RUNTIME_DIR", own_runtime.c_str(), 1);
+  const std::unique_ptr<RunningProgram> second =
+      launch_elsewhere("second-computer", second_printers);
   ASSERT_TRUE(wait_for([&] {
     return scalar("select count(*) from information_schema.processlist where db='" + database_ +
                   "' and id <> connection_id()") == "2";
@@ -103,6 +140,82 @@ TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
   EXPECT_TRUE(after.clean()) << after.report();
   EXPECT_EQ(after.printed_rows, kJobs + 10);
   EXPECT_TRUE(first.running()) << first.output();
+  EXPECT_TRUE(second->running()) << second->output();
+}
+
+TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold) {
+  mark_printed_beforehand("status='no'");
+  // Sub-order 1 of a copy of order 3: a BAR ticket, a KITCHEN ticket and the control ticket, in
+  // that order.
+  constexpr int kRow = 101;
+  const std::string row = std::to_string(kRow);
+  queue_demo_copies(kRow, 1, {{"podzakaz", 3, 1}});
+  const std::string kitchen_ticket =
+      "ticket on printer " + scalar("select id from printers where name='KITCHEN'");
+  const std::string first_computer = this_computer();
+
+  // Every journal line the services write, with the server's time, in a table of the test's own.
+  sql("CREATE TABLE journal_log (document VARCHAR(64), state VARCHAR(10), computer VARCHAR(255), "
+      "held_until DATETIME(3), at DATETIME(3))");
+  for (const char* event : {"INSERT", "UPDATE"}) {
+    sql(std::string("CREATE TRIGGER log_") + event + " AFTER " + event +
+        " ON talvex_documents FOR EACH ROW INSERT INTO journal_log VALUES "
+        "(NEW.document, NEW.state, NEW.computer, NEW.held_until, NOW(3))");
+  }
+  // The first computer's record that its kitchen ticket ended waits until the test kills the
+  // connection, and never lands: the ticket has come out, the journal does not know it.
+  sql("CREATE TRIGGER cut BEFORE UPDATE ON talvex_documents FOR EACH ROW "
+      "IF NEW.state='ended' AND NEW.document='" +
+      kitchen_ticket + "' AND NEW.computer='" + first_computer +
+      "' THEN SET @slept = SLEEP(120); "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='the test cut this record short'; END IF");
+
+  RunningProgram& first = start(kTickMs);
+  std::string cut;
+  ASSERT_TRUE(wait_for([&] {
+    cut = scalar("select id from information_schema.processlist where db='" + database_ +
+                 "' and id <> connection_id() and (info like '%SLEEP(120)%' or "
+                 "info like 'UPDATE `talvex_documents` SET state=''ended''%')");
+    return !cut.empty();
+  })) << first.output();
+  sql("KILL " + cut);
+  // The first service connects again and holds the row for 300 ticks; then it is held still, so
+  // that only the second can take the row.
+  ASSERT_TRUE(wait_for([&] {
+    return scalar("select count(*) from talvex_documents where print_id=" + row +
+                  " and document='job' and state='held'") == "1";
+  })) << first.output();
+  const Paused paused(first);
+
+  const fs::path second_printers = make_printers("printers-2");
+  const std::unique_ptr<RunningProgram> second =
+      launch_elsewhere("second-computer", second_printers);
+  ASSERT_TRUE(wait_for_empty_queue()) << first.output() << second->output();
+
+  // The bar ticket had ended and is not printed again; the kitchen ticket had come out but was not
+  // known to, so the second computer prints it under the repeat line; the control ticket had not
+  // been printed and comes out plainly.
+  EXPECT_EQ(printed_keys(printers()), (std::vector<std::string>{"order ticket 101/1 on BAR",
+                                                                "order ticket 101/1 on KITCHEN"}));
+  EXPECT_EQ(printed_keys(second_printers),
+            (std::vector<std::string>{"order ticket 101/1 on CONTROL",
+                                      "order ticket 101/1 on KITCHEN, ПОВТОР"}));
+  const VenueAudit audit = this->audit({{"order ticket 101/1 on KITCHEN", 1}});
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.repeated, 1);
+
+  // The hold was 300 ticks on the server's clock, and the second service handed nothing before it
+  // ran out.
+  EXPECT_EQ(scalar("select timestampdiff(microsecond, at, held_until) from journal_log "
+                   "where document='job' and state='held'"),
+            std::to_string(300 * kTickMs * 1000));
+  EXPECT_EQ(scalar("select count(*) from journal_log j, journal_log h where h.document='job' and "
+                   "h.state='held' and "
+                   "j.computer='second-computer' and j.state='handed' and j.at < h.held_until"),
+            "0");
+  EXPECT_EQ(scalar("select count(*) from journal_log where computer='second-computer' and "
+                   "state='handed'"),
+            "2");
   EXPECT_TRUE(second->running()) << second->output();
 }
 
