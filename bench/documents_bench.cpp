@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/journal_keeper.h"
 #include "app/print_service.h"
 #include "bench/evening.h"
 #include "bench/per_id_plan.h"
@@ -56,6 +58,14 @@ volatile std::sig_atomic_t interrupted = 0;
 void stop_when_interrupted() {
   if (interrupted)
     throw std::runtime_error("interrupted");
+}
+
+// Whether a statement is one of the journal's own: its read, a document handed or ended. The
+// statement that marks the row printed marks the journal's lines with it, and counts as the
+// status update it replaced.
+bool journal_only(const std::string& statement) {
+  return statement.find("`talvex_documents`") != std::string::npos &&
+         statement.rfind("UPDATE `print`", 0) != 0;
 }
 
 std::string load_average() {
@@ -167,7 +177,8 @@ class Bench {
   testing::FakeMessageBox box_;
   testing::FakeClock clock_;  // its pause() returns at once
   std::vector<Scenario> scenarios_;
-  std::int64_t sent_ = 0;  // statements the services' connections sent, by their observers
+  std::int64_t sent_ = 0;          // statements the services' connections sent, by their observers
+  std::int64_t journal_sent_ = 0;  // of them the journal's own
 
   // The job being split into documents, and its statements by document.
   bool splitting_ = false;
@@ -182,6 +193,7 @@ class Bench {
   Stopwatch::time_point segment_start_;
   double segment_cpu_ = 0;
   std::int64_t segment_sent_ = 0;
+  std::int64_t segment_journal_ = 0;
   ServerCounts segment_server_;
   platform::PrintedPage precheck_page_;  // a pre-check copy as printed
 };
@@ -208,9 +220,11 @@ Bench::Bench(const Options& options)
     // The counters are read between two documents, outside the time of either.
     const ServerCounts now = read_server_counts(counters_);
     documents_.push_back({seconds_between(segment_start_, out), cpu - segment_cpu_, output_seconds,
-                          sent_ - segment_sent_, now - segment_server_});
+                          sent_ - segment_sent_, journal_sent_ - segment_journal_,
+                          now - segment_server_});
     segment_server_ = now;
     segment_sent_ = sent_;
+    segment_journal_ = journal_sent_;
     segment_cpu_ = thread_cpu_seconds();
     segment_start_ = Stopwatch::now();
   };
@@ -245,6 +259,7 @@ void Bench::prepare(Scenario& s) {
       server_.params(database), app::Services{panel_, printer_, box_, clock_, "Talvex benchmark"});
   s.service->db.connection.set_statement_observer([this](const std::string& statement) {
     ++sent_;
+    journal_sent_ += journal_only(statement) ? 1 : 0;
     if (capturing_)
       statements_.push_back({documents_.size(), statement});
   });
@@ -288,7 +303,12 @@ std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
   queue(s, row_of(kind.kind, s.order));
   data::Database& db = s.service->db;
   const std::string print_row_id = db.queue.text("id");
+  // The job's progress kept in the journal, as the service keeps it.
+  const bool journal_kept = true;
+  app::JournalKeeper keeper(db.journal, print_row_id, "benchmark", journal_kept,
+                            [](const std::function<void()>& statement) { statement(); });
   tickets::JobProgress progress;
+  progress.set_place("benchmark", &keeper);
   tickets::JobContext job{db,           printer_, clock_,    s.service->settings,
                           print_row_id, progress, [](int) {}};
   documents_.clear();
@@ -296,6 +316,7 @@ std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
   clock_.pauses.clear();
   segment_server_ = read_server_counts(counters_);
   segment_sent_ = sent_;
+  segment_journal_ = journal_sent_;
   splitting_ = capturing_ = true;
   segment_cpu_ = thread_cpu_seconds();
   segment_start_ = Stopwatch::now();
@@ -330,6 +351,7 @@ JobRun Bench::whole_job(Scenario& s, const JobKind& kind) {
       Sql::fixed("UPDATE print SET status='no' WHERE id=" + row_of(kind.kind, s.order)));
   const ServerCounts before = read_server_counts(counters_);
   const std::int64_t sent = sent_;
+  const std::int64_t journal_sent = journal_sent_;
   pages_out_ = 0;
   statements_.clear();
   capturing_ = true;
@@ -339,7 +361,11 @@ JobRun Bench::whole_job(Scenario& s, const JobKind& kind) {
   const Stopwatch::time_point end = Stopwatch::now();
   const double cpu_end = thread_cpu_seconds();
   capturing_ = false;
-  const JobRun job{seconds_between(start, end), cpu_end - cpu, pages_out_, sent_ - sent,
+  const JobRun job{seconds_between(start, end),
+                   cpu_end - cpu,
+                   pages_out_,
+                   sent_ - sent,
+                   journal_sent_ - journal_sent,
                    read_server_counts(counters_) - before};
   if (job.documents != kind.documents || !box_.shown.empty())
     throw std::runtime_error(std::string("the whole ") + kind.type + " job failed");

@@ -28,23 +28,18 @@ double median(std::vector<double> values) {
 
 ServerCounts read_server_counts(data::Connection& c) {
   const data::ResultTable status = c.query(
-      "SHOW GLOBAL STATUS WHERE Variable_name IN ('Com_select', 'Com_update', 'Questions')");
+      "SHOW GLOBAL STATUS WHERE Variable_name IN ('Com_select', 'Com_insert', "
+      "'Com_update', 'Com_update_multi', 'Com_delete', 'Questions')");
   ServerCounts counts;
   for (const std::vector<std::string>& row : status.rows) {
     const std::int64_t value = std::stoll(row.at(1));
-    if (row.at(0) == "Com_select")
-      counts.select = value;
-    else if (row.at(0) == "Com_update")
-      counts.update = value;
-    else if (row.at(0) == "Questions")
-      counts.questions = value;
+    (row.at(0) == "Questions" ? counts.questions : counts.com) += value;
   }
   return counts;
 }
 
 ServerDelta operator-(const ServerCounts& after, const ServerCounts& before) {
-  return {after.select - before.select + after.update - before.update,
-          after.questions - before.questions - 1};
+  return {after.com - before.com, after.questions - before.questions - 1};
 }
 
 long peak_memory_kib() {

@@ -31,8 +31,7 @@ std::vector<double> each(const std::vector<T>& rows, F value) {
 // The server's own statement counters, summed over every session. Reading them is itself one
 // statement (a SHOW, counted in Questions but in no Com_ counter).
 struct ServerCounts {
-  std::int64_t select = 0;
-  std::int64_t update = 0;
+  std::int64_t com = 0;  // SELECT, INSERT, UPDATE (one table or several) and DELETE
   std::int64_t questions = 0;
 };
 
@@ -40,7 +39,8 @@ struct ServerCounts {
 ServerCounts read_server_counts(data::Connection& c);
 
 // Statements run between two readings, by the Com_ counters and by Questions (less the SHOW of
-// the later reading). The two agree when only SELECT and UPDATE statements were sent.
+// the later reading). The two agree when only SELECT, INSERT, UPDATE and DELETE statements were
+// sent.
 struct ServerDelta {
   std::int64_t com = 0;
   std::int64_t questions = 0;

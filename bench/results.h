@@ -18,9 +18,13 @@ struct JobKind {
   const char* type;        // the queue row's type
   const char* document;    // one of its documents
   std::size_t documents;   // per job
-  double statement_limit;  // per document: exactly this many for the order ticket, at most for
-                           // the bills
+  double statement_limit;  // per document, the journal's statements left out: exactly this many
+                           // for the order ticket, at most for the bills
 };
+
+// What the journal of documents may add: statements per document, and per job.
+inline constexpr int kJournalPerDocument = 2;
+inline constexpr int kJournalPerJob = 1;
 
 // The order ticket job prints on BAR, KITCHEN and GRILL and the control ticket; the bills print
 // two copies.
@@ -48,6 +52,7 @@ struct Document {
   double cpu_seconds = 0;  // of the benchmark's thread, which runs the job
   double output_seconds = 0;
   std::int64_t observed = 0;
+  std::int64_t journal = 0;  // of them the journal's own
   ServerDelta server;
 };
 
@@ -57,6 +62,7 @@ struct JobRun {
   double cpu_seconds = 0;
   std::size_t documents = 0;
   std::int64_t observed = 0;
+  std::int64_t journal = 0;  // of them the journal's own
   ServerDelta server;
 };
 

@@ -11,6 +11,7 @@
 #include "tests/support/database_fixture.h"
 #include "tests/support/fakes.h"
 #include "tests/support/recording_print_system.h"
+#include "tests/tickets/kept_in_journal.h"
 #include "tickets/bill.h"
 #include "tickets/job_context.h"
 

@@ -11,6 +11,7 @@
 #include "tests/support/database_fixture.h"
 #include "tests/support/fakes.h"
 #include "tests/support/recording_print_system.h"
+#include "tests/tickets/kept_in_journal.h"
 
 namespace talvex::tickets {
 namespace {
@@ -253,6 +254,8 @@ TEST_F(OrderTicketTest, FailuresStopTheJobWithNothingHalfPrinted) {
 // The tickets cost the same number of statements whatever the size of the menu and the gaps
 // between ids.
 TEST_F(OrderTicketTest, StatementsDoNotGrowWithTheMenuOrIdGaps) {
+  testing::KeptInJournal journal(db, "100");
+  journal.keep(progress);
   lines({{1, 2, 1, 2}, {1, 4, 2, 1}, {1, 4, 5, 1}});
   run();
   const std::size_t small = sent.size();
@@ -262,6 +265,7 @@ TEST_F(OrderTicketTest, StatementsDoNotGrowWithTheMenuOrIdGaps) {
   sent.clear();
   system.jobs.clear();
   progress = {};
+  journal.keep(progress);
   sql("DELETE FROM menu");
   sql("INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо ', seq) FROM seq_1_to_300");
   sql("INSERT INTO menu (id, name) VALUES (5000, 'Последнее')");
@@ -273,8 +277,9 @@ TEST_F(OrderTicketTest, StatementsDoNotGrowWithTheMenuOrIdGaps) {
   ASSERT_EQ(system.jobs.size(), 2u);
   EXPECT_EQ(items(1), (std::vector<std::string>{"Блюдо 200|1", "Последнее|1"}));
   EXPECT_EQ(sent.size(), small);
-  // The queue head, the printers, 9 for each of the two tickets, and the status.
-  EXPECT_EQ(small, 21u);
+  // The queue head, the printers, 9 for each of the two tickets and the journal's 2 (handed,
+  // ended), and the status update, which marks the journal's lines too.
+  EXPECT_EQ(small, 25u);
 }
 
 }  // namespace
