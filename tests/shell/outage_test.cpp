@@ -1,7 +1,8 @@
 // The service through outages: the database server going away in the middle of a queue, a
-// printer that cannot be reached, and a status update that the database refuses after every
-// document of a job came out. The real program runs against the private MariaDB server and prints
-// on directory printers; every test ends with the audit of the queue against the documents.
+// printer that cannot be reached, a status update that the database refuses after every document
+// of a job came out, and a journal of documents that the database user may not keep. The real
+// program runs against the private MariaDB server and prints on directory printers; every test ends
+// with the audit of the queue against the documents.
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,37 @@ TEST_F(StatusUpdateFailureTest, RowStaysWaitingAndTheRetryMarksItWithoutPrinting
   EXPECT_TRUE(audit.clean()) << audit.report();
   EXPECT_EQ(audit.printed_rows, 3);
   EXPECT_EQ(audit.documents, 7);
+}
+
+// A venue whose database user may read and update the front end's tables but not create a table
+// or touch the journal of documents: the program says so once and prints as it would without a
+// journal.
+class JournalPrivilegeTest : public VenueTest {};
+
+TEST_F(JournalPrivilegeTest, ProgramWithoutThePrivilegeSaysSoOnceAndPrintsEveryJob) {
+  mark_printed_beforehand("status='no'");
+  queue_demo_copies(kFirstJob, 6, kEveningMix);
+  const std::string user = "clerk_" + database_;
+  sql("CREATE USER '" + user + "'@'%'");
+  for (const auto& row :
+       connection_
+           ->query(data::Sql::fixed("select table_name from information_schema.tables "
+                                    "where table_schema = database() and "
+                                    "table_name <> 'talvex_documents'"))
+           .rows) {
+    sql("GRANT SELECT, UPDATE ON `" + database_ + "`.`" + row[0] + "` TO '" + user + "'@'%'");
+  }
+
+  RunningProgram& program = start(kTickMs, {"--user", user});
+  const bool emptied = wait_for_empty_queue();
+  sql("DROP USER '" + user + "'@'%'");
+  ASSERT_TRUE(emptied) << program.output();
+  EXPECT_EQ(occurrences(program.output(), "Talvex cannot keep its journal of printed documents"),
+            1u)
+      << program.output();
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.printed_rows, 6);
 }
 
 }  // namespace
