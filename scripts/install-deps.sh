@@ -15,7 +15,7 @@ else
     qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
     mariadb-server cups cups-daemon cups-client poppler-utils
     xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
-    dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus
+    dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus nlohmann-json3-dev
   )
 fi
 
