@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks every script with shellcheck and the sources' formatting, builds Talvex and runs every test
 # twice: as built, and under AddressSanitizer and UndefinedBehaviorSanitizer; cross-builds the
-# Windows build and runs its tests under Wine; then gives every fuzz target a short run. The quick checks come first, so that a slip in them fails in seconds.
+# Windows build and runs its tests under Wine; then gives every fuzz target a short run. The quick
+# checks come first, so that a slip in them fails in seconds.
 # Installs what it needs first. The private database and CUPS servers are started and stopped by
 # ctest itself.
 set -euo pipefail
