@@ -11,6 +11,12 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
   target_compile_options(talvex_build_options INTERFACE -Wno-restrict)
 endif()
 
+# A Windows program carries the compiler's own runtime (libstdc++, libgcc, winpthread) inside it;
+# only libmariadb.dll goes beside it.
+if(WIN32)
+  target_link_options(talvex_build_options INTERFACE -static)
+endif()
+
 option(TALVEX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(TALVEX_SANITIZE)
   target_compile_options(talvex_build_options INTERFACE

@@ -163,7 +163,7 @@ void Connection::send(const Sql& statement) {
       statement.render([this](std::string_view v) { return escape_literal(mysql_, v); });
   if (observer_)
     observer_(text);
-  if (mysql_real_query(mysql_, text.data(), text.size()) != 0)
+  if (mysql_real_query(mysql_, text.data(), client_length(text.size())) != 0)
     fail_statement();
 }
 

@@ -13,4 +13,8 @@ namespace talvex::data {
 // character set, not connected.
 std::string escape_literal(st_mysql* mysql, std::string_view value);
 
+// The length of a text as the client library takes it: an unsigned long, 32 bits on Windows.
+// Throws std::length_error for a text too long for it (far beyond any statement the server takes).
+unsigned long client_length(std::size_t length);
+
 }  // namespace talvex::data

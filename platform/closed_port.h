@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace talvex::platform {
 
 // A TCP port on 127.0.0.1 on which nothing listens, held for the object's life: a socket is bound
@@ -15,7 +17,7 @@ class ClosedPort final {
   unsigned port() const { return port_; }
 
  private:
-  int fd_ = -1;
+  std::intptr_t socket_ = -1;  // its descriptor, or its handle on Windows
   unsigned port_ = 0;
 };
 

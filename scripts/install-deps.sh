@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
 # Installs what Talvex needs to build, run and test on Debian 12. Does nothing when all is there.
+#   scripts/install-deps.sh            the Linux program, its tests and its package
+#   scripts/install-deps.sh --windows  what the cross build for Windows needs
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev
-  qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
-  mariadb-server cups cups-daemon cups-client poppler-utils
-  xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
-  dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus
-)
+if [ "${1:-}" = --windows ]; then
+  # The compiler, what fetches and unpacks Debian's source of Connector/C, GoogleTest's sources
+  # and Wine, which runs the Windows tests.
+  packages=(cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev ca-certificates googletest
+    wine64 mariadb-server)
+else
+  packages=(
+    cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev
+    qt6-base-dev libgl-dev libmariadb-dev libcups2-dev libgtest-dev googletest libbenchmark-dev
+    mariadb-server cups cups-daemon cups-client poppler-utils
+    xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
+    dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus nlohmann-json3-dev
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks every script with shellcheck and the sources' formatting, builds Talvex and runs every test
-# twice: as built, and under AddressSanitizer and UndefinedBehaviorSanitizer; then gives every fuzz
-# target a short run. The quick checks come first, so that a slip in them fails in seconds.
+# twice: as built, and under AddressSanitizer and UndefinedBehaviorSanitizer; cross-builds the
+# Windows build and runs its tests under Wine; then gives every fuzz target a short run. The quick
+# checks come first, so that a slip in them fails in seconds.
 # Installs what it needs first. The private database and CUPS servers are started and stopped by
 # ctest itself.
 set -euo pipefail
@@ -29,6 +30,11 @@ cmake --build "$root/build/test" --target format-check
 build_and_run test
 configure sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
 build_and_run sanitize
+# The Windows build: cross-built with MinGW-w64, its tests run under Wine against the same kind of
+# private MariaDB server.
+"$root/scripts/build-windows.sh"
+ctest --test-dir "$root/build/windows" --output-on-failure --test-output-size-failed 20000000 \
+  -j "$jobs"
 # A few seconds per target: the seed inputs and the regression cases, and a little beyond them.
 "$root/scripts/fuzz.sh" 10
 echo "All tests passed."

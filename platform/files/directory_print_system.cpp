@@ -1,10 +1,5 @@
 #include "platform/files/directory_print_system.h"
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QString>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/files/document_record.h"
 #include "platform/qt/page_renderer.h"
 
 namespace talvex::platform {
@@ -23,45 +19,6 @@ namespace fs = std::filesystem;
 
 // The paper of an 80 mm receipt printer.
 constexpr qt::Roll kRoll{203, 80.0, 576};
-
-// A JSON string of UTF-8 text, written by Qt's JSON writer: quotes, backslashes and control
-// characters escaped, every other character as UTF-8, bytes that are not UTF-8 as U+FFFD. The
-// writer only writes whole documents, so the text goes in as the one value of an array and comes
-// out without the brackets around it.
-std::string json_string(const std::string& text) {
-  const QByteArray array =
-      QJsonDocument(QJsonArray{QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))})
-          .toJson(QJsonDocument::Compact);
-  return array.sliced(1, array.size() - 2).toStdString();
-}
-
-// The record is put together here rather than as one QJsonObject because its form is fixed: the
-// keys in the order the format gives, a space after every colon and comma; Qt would sort the keys
-// and leave the spaces out.
-// A page sent as a job's document carries its identity after the title, so that the folder itself
-// tells later whether the document came out.
-std::string identity_entry(const std::string& identity) {
-  return "\"document\": " + json_string(identity) + ", ";
-}
-
-std::string json_record(const std::string& name, int index, const PrintedPage& page) {
-  std::string out = "{\"printer\": " + json_string(name) + ", \"index\": " + std::to_string(index) +
-                    ", \"title\": " + json_string(page.title) + ", ";
-  if (!page.identity.empty())
-    out += identity_entry(page.identity);
-  out += "\"texts\": [";
-  bool first = true;
-  for (const DrawnText& t : page.texts) {
-    if (t.text.empty())
-      continue;
-    if (!first)
-      out += ", ";
-    first = false;
-    out += "{\"x\": " + std::to_string(t.x) + ", \"y\": " + std::to_string(t.y) +
-           ", \"pt\": " + std::to_string(t.points) + ", \"text\": " + json_string(t.text) + "}";
-  }
-  return out + "]}\n";
-}
 
 // The number of a document file's name ("000012.pdf", "000012.json"), or 0 for any other file.
 long document_number(const fs::path& file) {
@@ -177,7 +134,7 @@ std::string DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   const fs::path json_part = dir / ("." + std::string(stem) + ".json.part");
   try {
     qt::write_pdf(page, kRoll, pdf_part.string());
-    write_text_file(json_part, json_record(printer_name(index), index, page));
+    write_text_file(json_part, document_record(printer_name(index), index, page));
     rename_file(pdf_part, pdf);
     rename_file(json_part, json);
     ++number;

@@ -31,12 +31,6 @@ QString dialog_face() {
 
 }  // namespace
 
-int character_height(int points, int dpi) {
-  const std::int64_t product = static_cast<std::int64_t>(points) * dpi;
-  const std::int64_t half = product >= 0 ? 36 : -36;
-  return std::max(1, static_cast<int>((product + half) / 72));
-}
-
 QFont canvas_font(int points, int dpi) {
   QFont font(dialog_face());
   font.setStyleHint(QFont::SansSerif);

@@ -4,14 +4,11 @@
 #include <QPainter>
 #include <string>
 
+#include "platform/character_height.h"
 #include "platform/mono_image.h"
 #include "platform/print_system.h"
 
 namespace talvex::platform::qt {
-
-// Character height in dots of a size of `points` on a device of `dpi` dots per inch: points * dpi
-// / 72 with halves rounded away from zero, never below one dot.
-int character_height(int points, int dpi);
 
 // The canvas font: the platform's dialog face, regular, `points` points high on a device of `dpi`.
 QFont canvas_font(int points, int dpi);

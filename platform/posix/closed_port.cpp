@@ -14,25 +14,26 @@ namespace talvex::platform {
 
 ClosedPort::ClosedPort() {
   // Close-on-exec, so that the programs started meanwhile do not keep the port after it.
-  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0)
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0)
     throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof a;
-  if (bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-      getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
     const int error = errno;
-    close(fd_);
+    close(fd);
     throw std::runtime_error(std::string("cannot bind a port on 127.0.0.1: ") +
                              std::strerror(error));
   }
+  socket_ = fd;
   port_ = ntohs(a.sin_port);
 }
 
 ClosedPort::~ClosedPort() {
-  close(fd_);
+  close(static_cast<int>(socket_));
 }
 
 }  // namespace talvex::platform

@@ -1,0 +1,17 @@
+# MariaDB Connector/C for Windows, as scripts/build-windows.sh builds and installs it under
+# TALVEX_WINDOWS_CONNECTOR: linked through its import library and shipped as libmariadb.dll beside
+# the program (the library is LGPL). Only that folder is searched, never the build machine's own
+# headers and libraries.
+set(TALVEX_WINDOWS_CONNECTOR "" CACHE PATH "Where Connector/C for Windows is installed")
+if(NOT TALVEX_WINDOWS_CONNECTOR)
+  message(FATAL_ERROR "Set TALVEX_WINDOWS_CONNECTOR, or build with scripts/build-windows.sh")
+endif()
+set(search NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+find_path(TALVEX_MARIADB_INCLUDE_DIR mysql.h
+  PATHS ${TALVEX_WINDOWS_CONNECTOR}/include/mariadb ${search} REQUIRED)
+find_library(TALVEX_MARIADB_IMPORT_LIBRARY NAMES libmariadb.dll.a liblibmariadb.dll.a
+  PATHS ${TALVEX_WINDOWS_CONNECTOR}/lib/mariadb ${search} REQUIRED)
+find_file(TALVEX_MARIADB_DLL libmariadb.dll
+  PATHS ${TALVEX_WINDOWS_CONNECTOR}/lib/mariadb ${search} REQUIRED)
+target_include_directories(talvex_mariadb INTERFACE ${TALVEX_MARIADB_INCLUDE_DIR})
+target_link_libraries(talvex_mariadb INTERFACE ${TALVEX_MARIADB_IMPORT_LIBRARY})

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace talvex::platform::win32 {
+
+// A lock that only one process of the user's session holds for a given key: a named mutex in the
+// session's namespace, named after the key. Windows releases it when the object goes or the
+// process ends, however it ends.
+class SingleInstance final {
+ public:
+  enum class Result { Acquired, HeldByAnother, Unavailable };
+
+  explicit SingleInstance(const std::string& key);
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // Takes the lock without waiting. Unavailable when the mutex cannot be made at all: error() says
+  // why.
+  Result acquire();
+  // The process that holds the lock: Windows does not tell, so always 0.
+  long long holder() const { return 0; }
+  // The mutex's name.
+  std::string path() const { return name_; }
+  std::string error() const { return error_; }
+
+ private:
+  std::string name_;
+  void* mutex_ = nullptr;  // its handle once made
+  std::string error_;
+};
+
+}  // namespace talvex::platform::win32
