@@ -17,7 +17,7 @@ namespace talvex::platform::win32 {
 class ErrorBox final : public MessageBox {
  public:
   ErrorBox(std::ostream& log, bool echo);
-  // Waits for an open box to be closed.
+  // Closes a box that is still open.
   ~ErrorBox() override;
   ErrorBox(const ErrorBox&) = delete;
   ErrorBox& operator=(const ErrorBox&) = delete;
@@ -33,6 +33,7 @@ class ErrorBox final : public MessageBox {
   bool echo_;
   std::shared_ptr<std::atomic<bool>> open_;
   std::thread box_;
+  std::atomic<unsigned long> box_thread_{0};  // the system's id of the box's thread
 };
 
 // The box of a failed start, and of a start that is not needed: returns when the operator has

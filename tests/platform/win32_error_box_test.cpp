@@ -62,5 +62,15 @@ TEST(Win32ErrorBox, OneBoxAtATimeTheRestOnTheLogAndTheCallerNeverWaits) {
   PostMessageW(second, WM_COMMAND, IDOK, 0);
 }
 
+TEST(Win32ErrorBox, ABoxStillOpenWhenTheServiceEndsIsClosedWithIt) {
+  std::ostringstream log;
+  {
+    ErrorBox box(log, false);
+    box.show_error("Talvex ending", "Printer index out of range.", "");
+    ASSERT_NE(wait_for_window("Talvex ending"), nullptr);
+  }
+  EXPECT_EQ(FindWindowW(nullptr, L"Talvex ending"), nullptr);
+}
+
 }  // namespace
 }  // namespace talvex::platform::win32
