@@ -29,7 +29,9 @@ source_apt_options() {
       sed -n -E 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' "$f" >>"$dir/sources.list"
     fi
   done
-  apt_options=(-o "Dir::Etc::SourceList=$dir/sources.list"
+  # The private state lives in the build folder, where apt's download user may not reach: the
+  # download runs as the user that runs the script.
+  apt_options=(-o "APT::Sandbox::User=$(id -un)" -o "Dir::Etc::SourceList=$dir/sources.list"
     -o "Dir::Etc::SourceParts=$dir/sources.list.d"
     -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache")
 }

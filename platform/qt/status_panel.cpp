@@ -15,51 +15,10 @@
 #include <array>
 #include <utility>
 
+#include "platform/panel_design.h"
+
 namespace talvex::platform::qt {
 namespace {
-
-constexpr int kDesignWidth = 790;
-constexpr int kDesignHeight = 563;
-constexpr int kListItemHeight = 13;
-constexpr int kNoBackground = -1;
-
-enum class Kind { GroupBox, Button, ComboBox, Label, ListBox };
-
-struct Control {
-  const char* name;
-  Kind kind;
-  const char* parent;  // a group box, or nullptr for the window
-  int left;
-  int top;
-  int width;  // labels are sized to their text instead
-  int height;
-  const char* text;  // caption, or the initial text
-  int background = kNoBackground;
-};
-
-// The window's design, in creation order; group boxes come before their children.
-constexpr Control kControls[] = {
-    {"portTestGroup", Kind::GroupBox, nullptr, 0, 0, 329, 81, "ТЕСТИРОВАНИЕ ПОРТОВ", 0xC0C0C0},
-    {"kassaButton", Kind::Button, "portTestGroup", 8, 16, 75, 25, "KASSA"},
-    {"barButton", Kind::Button, "portTestGroup", 89, 16, 75, 25, "BAR"},
-    {"kitchenButton", Kind::Button, "portTestGroup", 170, 16, 75, 25, "KITCHEN"},
-    {"controlButton", Kind::Button, "portTestGroup", 251, 16, 75, 25, "CONTROL"},
-    {"portChooser", Kind::ComboBox, "portTestGroup", 8, 47, 145, 21, "1"},
-    {"printOnChosenPortButton", Kind::Button, "portTestGroup", 159, 47, 167, 25,
-     "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"},
-    {"settingsGroup", Kind::GroupBox, nullptr, 0, 78, 326, 147, "ТЕКУЩИЕ ПАРАМЕТРЫ", 0x808080},
-    {"organisationLabel", Kind::Label, "settingsGroup", 8, 12, 31, 13, "Label1"},
-    {"controlPrinterLabel", Kind::Label, "settingsGroup", 8, 31, 31, 13, "Label2"},
-    {"printerTimerLabel", Kind::Label, "settingsGroup", 8, 50, 31, 13, "Label3"},
-    {"printerTotalLabel", Kind::Label, "settingsGroup", 8, 69, 31, 13, "Label4"},
-    {"dataCheckLabel", Kind::Label, "settingsGroup", 8, 88, 31, 13, "Label5"},
-    {"queueCheckLabel", Kind::Label, "settingsGroup", 8, 107, 31, 13, "Label6"},
-    {"queueStateLabel", Kind::Label, "settingsGroup", 8, 126, 31, 13, "Label7"},
-    {"hideButton", Kind::Button, "settingsGroup", 248, 9, 75, 25, "OK"},
-    {"closeButton", Kind::Button, "settingsGroup", 248, 40, 75, 25, "CLOSE"},
-    {"printerListButton", Kind::Button, "settingsGroup", 248, 71, 75, 25, "ПРИНТЕРЫ"},
-    {"printerList", Kind::ListBox, nullptr, 0, 223, 323, 97, ""},
-};
 
 // Tahoma 8 pt at 96 dpi is 11 pixels; where Tahoma is missing the nearest sans serif takes its
 // place at the same height, so the design's positions still hold the texts.
@@ -84,7 +43,7 @@ class FixedHeightDelegate final : public QStyledItemDelegate {
   using QStyledItemDelegate::QStyledItemDelegate;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(kListItemHeight);
+    size.setHeight(kPanelListItemHeight);
     return size;
   }
 };
@@ -92,14 +51,6 @@ class FixedHeightDelegate final : public QStyledItemDelegate {
 void size_to_text(QLabel& label) {
   label.resize(label.sizeHint());
 }
-
-// The controls the service addresses, in the order of PanelLabel and PanelButton.
-constexpr std::array<const char*, kPanelLabelCount> kLabelNames{
-    "organisationLabel", "controlPrinterLabel", "printerTimerLabel", "printerTotalLabel",
-    "dataCheckLabel",    "queueCheckLabel",     "queueStateLabel"};
-constexpr std::array<const char*, kPanelButtonCount> kButtonNames{
-    "kassaButton", "barButton",   "kitchenButton",    "controlButton", "printOnChosenPortButton",
-    "hideButton",  "closeButton", "printerListButton"};
 
 }  // namespace
 
@@ -118,33 +69,33 @@ class StatusPanel::Window final : public QWidget {
 };
 
 StatusPanel::StatusPanel()
-    : window_(std::make_unique<Window>()), width_(kDesignWidth), height_(kDesignHeight) {
+    : window_(std::make_unique<Window>()), width_(kPanelDesignWidth), height_(kPanelDesignHeight) {
   QWidget& w = *window_;
   w.setObjectName(QStringLiteral("mainWindow"));
   w.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  w.setWindowTitle(QStringLiteral("ДРАЙВЕР TALVEX"));
+  w.setWindowTitle(QString::fromUtf8(kPanelCaption));
   // Showing the panel must not take the focus from what the operator is doing.
   w.setAttribute(Qt::WA_ShowWithoutActivating);
   w.setFont(panel_font());
   fill_background(w, QApplication::palette().color(QPalette::Button));
-  w.setGeometry(0, 0, kDesignWidth, kDesignHeight);
+  w.setGeometry(0, 0, kPanelDesignWidth, kPanelDesignHeight);
 
-  for (const Control& c : kControls) {
+  for (const PanelControl& c : kPanelControls) {
     QWidget* parent = c.parent == nullptr ? &w : w.findChild<QWidget*>(c.parent);
     const QString text = QString::fromUtf8(c.text);
     QWidget* control = nullptr;
     switch (c.kind) {
-      case Kind::GroupBox: {
+      case ControlKind::GroupBox: {
         auto* box = new QGroupBox(text, parent);
         if (c.background != kNoBackground)
           fill_background(*box, QColor(QRgb(c.background)));
         control = box;
         break;
       }
-      case Kind::Button:
+      case ControlKind::Button:
         control = new QPushButton(text, parent);
         break;
-      case Kind::ComboBox: {
+      case ControlKind::ComboBox: {
         ports_ = new QComboBox(parent);
         ports_->setEditable(true);
         // Typing a port and pressing Enter must not add it to the list.
@@ -153,10 +104,10 @@ StatusPanel::StatusPanel()
         control = ports_;
         break;
       }
-      case Kind::Label:
+      case ControlKind::Label:
         control = new QLabel(text, parent);
         break;
-      case Kind::ListBox: {
+      case ControlKind::ListBox: {
         printers_ = new QListWidget(parent);
         printers_->setItemDelegate(new FixedHeightDelegate(printers_));
         printers_->setUniformItemSizes(true);
@@ -166,14 +117,14 @@ StatusPanel::StatusPanel()
     }
     control->setObjectName(QString::fromLatin1(c.name));
     control->setGeometry(c.left, c.top, c.width, c.height);
-    if (c.kind == Kind::Label)
+    if (c.kind == ControlKind::Label)
       size_to_text(*static_cast<QLabel*>(control));
   }
 
   for (std::size_t i = 0; i < labels_.size(); ++i)
-    labels_[i] = w.findChild<QLabel*>(QString::fromLatin1(kLabelNames[i]));
+    labels_[i] = w.findChild<QLabel*>(QString::fromLatin1(kPanelLabelNames[i]));
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    QObject::connect(w.findChild<QPushButton*>(QString::fromLatin1(kButtonNames[i])),
+    QObject::connect(w.findChild<QPushButton*>(QString::fromLatin1(kPanelButtonNames[i])),
                      &QPushButton::clicked, [this, i] {
                        if (buttons_[i])
                          buttons_[i]();

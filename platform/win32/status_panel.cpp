@@ -1,0 +1,226 @@
+#include "platform/win32/status_panel.h"
+
+#include <windows.h>
+
+#include <map>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "platform/panel_design.h"
+#include "platform/win32/wide_text.h"
+
+namespace talvex::platform::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TalvexStatusPanel";
+// Control ids: the position in the design's table, past the ids Windows gives its own buttons.
+constexpr int kFirstControlId = 100;
+
+int control_id(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    if (name == kPanelControls[i].name)
+      return kFirstControlId + static_cast<int>(i);
+  }
+  throw std::logic_error("no control " + std::string(name));
+}
+
+const PanelControl* parent_of(const PanelControl& c) {
+  if (c.parent == nullptr)
+    return nullptr;
+  return &kPanelControls[static_cast<std::size_t>(control_id(c.parent) - kFirstControlId)];
+}
+
+// Where a control stands in the window: the design places a group's controls within the group.
+POINT window_position(const PanelControl& c) {
+  POINT at{c.left, c.top};
+  for (const PanelControl* p = parent_of(c); p != nullptr; p = parent_of(*p)) {
+    at.x += p->left;
+    at.y += p->top;
+  }
+  return at;
+}
+
+}  // namespace
+
+// The window's messages, with the panel they belong to.
+struct PanelEvents {
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    auto* panel = reinterpret_cast<StatusPanel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(l);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (panel != nullptr && message == WM_COMMAND && HIWORD(w) == BN_CLICKED) {
+      const int id = LOWORD(w);
+      for (std::size_t i = 0; i < kPanelButtonNames.size(); ++i) {
+        if (id == control_id(kPanelButtonNames[i]) && panel->buttons_[i])
+          panel->buttons_[i]();
+      }
+      return 0;
+    } else if (panel != nullptr && message == WM_CLOSE) {
+      DestroyWindow(window);
+      return 0;
+    } else if (panel != nullptr && message == WM_DESTROY) {
+      // A close request may come more than once (the button, then the system); the program ends
+      // at the first.
+      if (auto handler = std::exchange(panel->closed_, nullptr))
+        handler();
+      return 0;
+    }
+    return DefWindowProcW(window, message, w, l);
+  }
+};
+
+StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeight) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = PanelEvents::procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+  window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  window_class.lpszClassName = kWindowClass;
+  RegisterClassExW(&window_class);  // fails harmlessly when a panel registered it before
+
+  // Borderless, with the taskbar button; shown later, without taking the focus.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(),
+                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, kPanelDesignWidth, kPanelDesignHeight,
+                            nullptr, nullptr, instance, this);
+  if (window_ == nullptr)
+    throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
+  // Tahoma 8 pt at 96 dpi is 11 pixels; Windows puts the nearest face in its place where it is
+  // missing.
+  font_ =
+      CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+
+  for (const PanelControl& c : kPanelControls) {
+    const wchar_t* window_class_name = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD extended = 0;
+    switch (c.kind) {
+      case ControlKind::GroupBox:
+        style |= BS_GROUPBOX;
+        break;
+      case ControlKind::Button:
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+      case ControlKind::ComboBox:
+        window_class_name = L"COMBOBOX";
+        style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+        break;
+      case ControlKind::Label:
+        window_class_name = L"STATIC";
+        style |= SS_LEFT | SS_NOPREFIX;
+        break;
+      case ControlKind::ListBox:
+        window_class_name = L"LISTBOX";
+        style |= LBS_NOINTEGRALHEIGHT | LBS_NOSEL | WS_VSCROLL | WS_HSCROLL;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+    }
+    const POINT at = window_position(c);
+    // A drop-down's height includes its list.
+    const int height = c.kind == ControlKind::ComboBox ? c.height * 8 : c.height;
+    HWND control = CreateWindowExW(
+        extended, window_class_name, wide(c.text).c_str(), style, at.x, at.y, c.width, height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(c.name))), instance,
+        nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (c.kind == ControlKind::Label)
+      size_label_to_text(control);
+    if (c.kind == ControlKind::ComboBox) {
+      ports_ = control;
+      SetWindowTextW(control, wide(c.text).c_str());  // a combo box takes no text at creation
+    }
+    if (c.kind == ControlKind::ListBox) {
+      printers_ = control;
+      SendMessageW(control, LB_SETITEMHEIGHT, 0, kPanelListItemHeight);
+    }
+  }
+  for (std::size_t i = 0; i < labels_.size(); ++i)
+    labels_[i] = GetDlgItem(window_, control_id(kPanelLabelNames[i]));
+}
+
+StatusPanel::~StatusPanel() {
+  closed_ = nullptr;
+  if (IsWindow(window_))
+    DestroyWindow(window_);
+  DeleteObject(font_);
+}
+
+void StatusPanel::size_label_to_text(HWND__* label) {
+  const int length = GetWindowTextLengthW(label);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(label, text.data(), length + 1);
+  HDC dc = GetDC(label);
+  HGDIOBJ before = SelectObject(dc, font_);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+  SelectObject(dc, before);
+  ReleaseDC(label, dc);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void StatusPanel::set_label(PanelLabel which, const std::string& text) {
+  HWND label = labels_.at(static_cast<std::size_t>(which));
+  SetWindowTextW(label, wide(text).c_str());
+  size_label_to_text(label);
+}
+
+void StatusPanel::add_port(const std::string& entry) {
+  // The chooser keeps its text until the operator changes it.
+  SendMessageW(ports_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(entry).c_str()));
+}
+
+std::string StatusPanel::port_text() const {
+  const int length = GetWindowTextLengthW(ports_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(ports_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return utf8(text);
+}
+
+void StatusPanel::clear_printer_list() {
+  SendMessageW(printers_, LB_RESETCONTENT, 0, 0);
+}
+
+void StatusPanel::add_printer_line(const std::string& line) {
+  SendMessageW(printers_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+}
+
+void StatusPanel::set_size(int width, int height) {
+  width_ = width;
+  height_ = height;
+  if (started_)
+    apply_size();
+}
+
+void StatusPanel::apply_size() {
+  if (width_ <= 0 || height_ <= 0) {
+    ShowWindow(window_, SW_HIDE);
+    return;
+  }
+  SetWindowPos(window_, nullptr, 0, 0, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+void StatusPanel::close() {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void StatusPanel::on_button(PanelButton which, std::function<void()> handler) {
+  buttons_.at(static_cast<std::size_t>(which)) = std::move(handler);
+}
+
+void StatusPanel::on_closed(std::function<void()> handler) {
+  closed_ = std::move(handler);
+}
+
+void StatusPanel::show_window() {
+  started_ = true;
+  apply_size();
+}
+
+}  // namespace talvex::platform::win32

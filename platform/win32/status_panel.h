@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "platform/panel.h"
+
+struct HWND__;
+
+namespace talvex::platform::win32 {
+
+// The main window with the status panel, built from the panel's design: a borderless window at the
+// top-left corner that carries the program's taskbar button, with the design's group boxes,
+// labels, buttons, port chooser and printer list (the controls of a group box are placed within
+// it, as children of the window). A size with a zero side hides it, any other shows it there
+// without activating it. It is not shown before show_window(), the start of the message loop.
+class StatusPanel final : public Panel {
+ public:
+  StatusPanel();
+  ~StatusPanel() override;
+  StatusPanel(const StatusPanel&) = delete;
+  StatusPanel& operator=(const StatusPanel&) = delete;
+
+  void set_label(PanelLabel which, const std::string& text) override;
+  void add_port(const std::string& entry) override;
+  std::string port_text() const override;
+  void clear_printer_list() override;
+  void add_printer_line(const std::string& line) override;
+  void set_size(int width, int height) override;
+  void close() override;
+
+  // The button calls `handler` when clicked.
+  void on_button(PanelButton which, std::function<void()> handler);
+  // Called once when the window closes, whether by close() or by a request of the system.
+  void on_closed(std::function<void()> handler);
+  // Shows the window at the size set so far (790 x 563 at design), or keeps it hidden at 0 x 0.
+  void show_window();
+
+  HWND__* window() const { return window_; }
+
+ private:
+  friend struct PanelEvents;
+  void apply_size();
+  void size_label_to_text(HWND__* label);
+
+  HWND__* window_ = nullptr;
+  void* font_ = nullptr;
+  std::array<HWND__*, kPanelLabelCount> labels_{};
+  HWND__* ports_ = nullptr;
+  HWND__* printers_ = nullptr;
+  std::array<std::function<void()>, kPanelButtonCount> buttons_;
+  std::function<void()> closed_;
+  int width_ = 0;
+  int height_ = 0;
+  bool started_ = false;
+};
+
+}  // namespace talvex::platform::win32

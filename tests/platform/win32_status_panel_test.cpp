@@ -1,0 +1,104 @@
+// The status panel as a Win32 window under Wine, on the display Xvfb gives it: read back through
+// the Windows API as the operator's screen shows it.
+
+#include "platform/win32/status_panel.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/wide_text.h"
+
+namespace talvex::platform::win32 {
+namespace {
+
+void run_pending_messages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    DispatchMessageW(&message);
+}
+
+std::string text_of(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return utf8(text);
+}
+
+// A control of the panel by its class and text, and where it stands in the window.
+HWND control(HWND panel, const wchar_t* kind, const std::string& text) {
+  return FindWindowExW(panel, nullptr, kind, wide(text).c_str());
+}
+
+RECT place_in(HWND panel, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(HWND_DESKTOP, panel, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST(Win32StatusPanel, ShowsTheDesignAndAnswersTheService) {
+  StatusPanel panel;
+  panel.set_size(330, 350);
+  panel.show_window();
+  run_pending_messages();
+  HWND window = panel.window();
+  EXPECT_EQ(text_of(window), "ДРАЙВЕР TALVEX");
+  EXPECT_TRUE(IsWindowVisible(window));
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  EXPECT_EQ(bounds.left, 0);
+  EXPECT_EQ(bounds.top, 0);
+  EXPECT_EQ(bounds.right - bounds.left, 330);
+  EXPECT_EQ(bounds.bottom - bounds.top, 350);
+
+  // The groups' controls stand within their groups: OK at (248, 9) in the group at (0, 78).
+  ASSERT_NE(control(window, L"Button", "ТЕСТИРОВАНИЕ ПОРТОВ"), nullptr);
+  ASSERT_NE(control(window, L"Button", "ПЕЧАТЬ НА ВЫБРАНЫЙ ПОРТ"), nullptr);
+  HWND ok = control(window, L"Button", "OK");
+  ASSERT_NE(ok, nullptr);
+  const RECT ok_place = place_in(window, ok);
+  EXPECT_EQ(ok_place.left, 248);
+  EXPECT_EQ(ok_place.top, 87);
+  EXPECT_EQ(ok_place.right - ok_place.left, 75);
+
+  // A label shows its text, sized to it.
+  panel.set_label(PanelLabel::QueueState, "Нет очереди печати");
+  HWND queue_state = control(window, L"Static", "Нет очереди печати");
+  ASSERT_NE(queue_state, nullptr);
+  EXPECT_GT(place_in(window, queue_state).right - place_in(window, queue_state).left, 31);
+
+  int kassa_clicks = 0;
+  panel.on_button(PanelButton::Kassa, [&] { ++kassa_clicks; });
+  SendMessageW(control(window, L"Button", "KASSA"), BM_CLICK, 0, 0);
+  run_pending_messages();
+  EXPECT_EQ(kassa_clicks, 1);
+
+  // The chooser keeps the text it shows while its list fills.
+  panel.add_port("0");
+  panel.add_port("1");
+  panel.add_port("2");
+  EXPECT_EQ(panel.port_text(), "1");
+
+  panel.add_printer_line("0 - Kassa-80");
+  panel.add_printer_line("1 - bar-58");
+  HWND list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+  panel.clear_printer_list();
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+
+  panel.set_size(0, 0);
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  int closed = 0;
+  panel.on_closed([&] { ++closed; });
+  panel.close();
+  run_pending_messages();
+  EXPECT_EQ(closed, 1);
+  EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
+}  // namespace talvex::platform::win32
