@@ -104,24 +104,16 @@ TEST_F(CupsVenueTest, DocumentTheSchedulerTookJustBeforeAKillIsFoundInItsHistory
   queue_demo_copies(101, 1, {{"podzakaz", 3, 1}});
   // The record that the bar ticket ended waits until the test has killed the program, and never
   // lands: the scheduler has the ticket, the journal does not know it came out.
-  sql("CREATE TRIGGER cut BEFORE UPDATE ON talvex_documents FOR EACH ROW "
-      "IF NEW.state='ended' AND NEW.document='ticket on printer " +
-      scalar("select id from printers where name='BAR'") +
-      "' THEN SET @slept = SLEEP(120); "
-      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='the test cut this record short'; END IF");
+  hold_document_end("NEW.document='ticket on printer " +
+                    scalar("select id from printers where name='BAR'") + "'");
 
   RunningProgram& program = start_on_system_printers(5);
-  std::string waiting;
-  ASSERT_TRUE(wait_for([&] {
-    waiting = scalar("select id from information_schema.processlist where db='" + database_ +
-                     "' and id <> connection_id() and (info like '%SLEEP(120)%' or "
-                     "info like 'UPDATE `talvex_documents` SET state=''ended''%')");
-    return !waiting.empty();
-  })) << program.output();
+  const std::string waiting = wait_for_held_end();
+  ASSERT_FALSE(waiting.empty()) << program.output();
   program.stop(SIGKILL);
   // The statement's session outlives the program until the server is told.
   sql("KILL " + waiting);
-  sql("DROP TRIGGER cut");
+  drop_held_end();
   ASSERT_EQ(scalar("select group_concat(state) from talvex_documents where print_id=101"),
             "handed");
 

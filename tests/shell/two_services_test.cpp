@@ -164,20 +164,12 @@ TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold
   }
   // The first computer's record that its kitchen ticket ended waits until the test kills the
   // connection, and never lands: the ticket has come out, the journal does not know it.
-  sql("CREATE TRIGGER cut BEFORE UPDATE ON talvex_documents FOR EACH ROW "
-      "IF NEW.state='ended' AND NEW.document='" +
-      kitchen_ticket + "' AND NEW.computer='" + first_computer +
-      "' THEN SET @slept = SLEEP(120); "
-      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='the test cut this record short'; END IF");
+  hold_document_end("NEW.document='" + kitchen_ticket + "' AND NEW.computer='" + first_computer +
+                    "'");
 
   RunningProgram& first = start(kTickMs);
-  std::string cut;
-  ASSERT_TRUE(wait_for([&] {
-    cut = scalar("select id from information_schema.processlist where db='" + database_ +
-                 "' and id <> connection_id() and (info like '%SLEEP(120)%' or "
-                 "info like 'UPDATE `talvex_documents` SET state=''ended''%')");
-    return !cut.empty();
-  })) << first.output();
+  const std::string cut = wait_for_held_end();
+  ASSERT_FALSE(cut.empty()) << first.output();
   sql("KILL " + cut);
   // The first service connects again and holds the row for 300 ticks; then it is held still, so
   // that only the second can take the row.

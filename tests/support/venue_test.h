@@ -91,6 +91,15 @@ class VenueTest : public ::testing::Test {
   // Waits until no row of `print` waits.
   bool wait_for_empty_queue(std::chrono::seconds limit = std::chrono::seconds(90));
 
+  // Makes the journal's record that a document ended wait, once its writer reaches it, until the
+  // test kills the writer's session, and then fail: the document has come out, the journal never
+  // learns it. `condition` (SQL on NEW, the journal line as it would be) picks the record.
+  // drop_held_end() removes the trap.
+  void hold_document_end(const std::string& condition);
+  void drop_held_end();
+  // Waits for a session held so; returns its id, or empty when none came in time.
+  std::string wait_for_held_end();
+
   // Marks the rows `where` selects printed, as if an earlier run had printed them: the audit
   // leaves them out.
   void mark_printed_beforehand(const std::string& where);
