@@ -5,16 +5,14 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/qt/argument_parser.h"
+#include "app/argument_reader.h"
 
 namespace talvex::app {
 namespace {
 
-using platform::qt::ArgumentOption;
-
 // Each option: its names, its value's name (none for a switch), its help line, and what its value
-// does to the command line. The table is the whole interface; the toolkit's parser reads the
-// arguments and writes the help from it.
+// does to the command line. The table is the whole interface; the parser reads the arguments and
+// writes the help from it.
 struct Option {
   ArgumentOption argument;
   std::function<void(CommandLine&, const std::string& name, const std::string& value)> apply;
@@ -99,10 +97,10 @@ std::vector<ArgumentOption> argument_options() {
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
-  platform::qt::GivenOptions given;
+  GivenOptions given;
   try {
-    given = platform::qt::parse_arguments(args, argument_options());
-  } catch (const platform::qt::ArgumentError& e) {
+    given = parse_arguments(args, argument_options());
+  } catch (const ArgumentError& e) {
     throw CommandLineError(e.what());
   }
   CommandLine result;
@@ -115,9 +113,9 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
 }
 
 std::string usage(const std::string& program) {
-  return platform::qt::help_text(
-      program, "Prints the tickets waiting in the print queue of the venue's database.",
-      argument_options());
+  return help_text(program,
+                   "Prints the tickets waiting in the print queue of the venue's database.",
+                   argument_options());
 }
 
 std::string version_text() {

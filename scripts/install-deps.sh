@@ -5,10 +5,10 @@
 set -euo pipefail
 
 if [ "${1:-}" = --windows ]; then
-  # The compiler, what fetches and unpacks Debian's source of Connector/C, GoogleTest's sources
-  # and Wine, which runs the Windows tests.
-  packages=(cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev ca-certificates googletest
-    wine64 mariadb-server)
+  # The compiler, what fetches and unpacks Debian's source of Connector/C, the header-only
+  # libraries, GoogleTest's sources and Wine, which runs the Windows tests.
+  packages=(cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev ca-certificates libcli11-dev
+    googletest wine64 mariadb-server)
 else
   packages=(
     cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev
@@ -16,6 +16,7 @@ else
     mariadb-server cups cups-daemon cups-client poppler-utils
     xvfb xauth fontconfig fonts-dejavu-core shellcheck locales
     dpkg-dev desktop-file-utils file tesseract-ocr tesseract-ocr-rus nlohmann-json3-dev
+    libcli11-dev
   )
 fi
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace talvex::platform::qt {
+namespace talvex::app {
 
 // One option of a program's command line. A one-letter name is written -h, a longer one --help or
 // -help; an option with a `value_name` takes a value, as the next argument or after "=".
@@ -19,21 +19,22 @@ struct ArgumentOption {
 // an option without a value).
 using GivenOptions = std::map<std::string, std::string>;
 
-// Arguments that do not fit the options; the message says which, in the toolkit's words.
+// Arguments that do not fit the options; the message says which, in the words the program has
+// always used.
 class ArgumentError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Reads the arguments that follow the program name with Qt's command-line parser. Throws
+// Reads the arguments that follow the program name with CLI11. Throws
 // ArgumentError for an unknown option, a missing value, a value after an option that takes none,
 // and any argument that is not an option.
 GivenOptions parse_arguments(const std::vector<std::string>& args,
                              const std::vector<ArgumentOption>& options);
 
-// The help text of Qt's command-line parser: the usage line of `program`, the description, and the
+// The help text: the usage line of `program`, the description, and the
 // options with their descriptions, wrapped for an 80-column terminal. Ends in a line break.
 std::string help_text(const std::string& program, const std::string& description,
                       const std::vector<ArgumentOption>& options);
 
-}  // namespace talvex::platform::qt
+}  // namespace talvex::app
