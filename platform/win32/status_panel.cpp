@@ -61,6 +61,13 @@ struct PanelEvents {
     } else if (panel != nullptr && message == WM_CLOSE) {
       DestroyWindow(window);
       return 0;
+    } else if (message == WM_QUERYENDSESSION) {
+      // The service never holds the session back: a job in hand ends before the next message.
+      return TRUE;
+    } else if (panel != nullptr && message == WM_ENDSESSION) {
+      if (auto handler = w ? std::exchange(panel->session_end_, nullptr) : nullptr)
+        handler();
+      return 0;
     } else if (panel != nullptr && message == WM_DESTROY) {
       // A close request may come more than once (the button, then the system); the program ends
       // at the first.
@@ -216,6 +223,10 @@ void StatusPanel::on_button(PanelButton which, std::function<void()> handler) {
 
 void StatusPanel::on_closed(std::function<void()> handler) {
   closed_ = std::move(handler);
+}
+
+void StatusPanel::on_session_end(std::function<void()> handler) {
+  session_end_ = std::move(handler);
 }
 
 void StatusPanel::show_window() {

@@ -34,6 +34,9 @@ class StatusPanel final : public Panel {
   void on_button(PanelButton which, std::function<void()> handler);
   // Called once when the window closes, whether by close() or by a request of the system.
   void on_closed(std::function<void()> handler);
+  // Called when Windows ends the session (shutting down, logging off). The process may end as soon
+  // as the handler returns, so whatever must be finished is finished inside it.
+  void on_session_end(std::function<void()> handler);
   // Shows the window at the size set so far (790 x 563 at design), or keeps it hidden at 0 x 0.
   void show_window();
 
@@ -51,6 +54,7 @@ class StatusPanel final : public Panel {
   HWND__* printers_ = nullptr;
   std::array<std::function<void()>, kPanelButtonCount> buttons_;
   std::function<void()> closed_;
+  std::function<void()> session_end_;
   int width_ = 0;
   int height_ = 0;
   bool started_ = false;

@@ -1,0 +1,160 @@
+// The Windows program's entry: reads the command line and wires the main window to the Win32
+// shell, the printers and the clock, as main.cpp does with the Qt shell on Linux.
+
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application_title.h"
+#include "app/command_line.h"
+#include "app/print_service.h"
+#include "app/single_service.h"
+#include "app/startup_failure.h"
+#include "data/option_files.h"
+#include "platform/clock.h"
+#include "platform/files/directory_print_system.h"
+#include "platform/module_address.h"
+#include "platform/network.h"
+#include "platform/printer.h"
+#include "platform/win32/error_box.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/notification_icon.h"
+#include "platform/win32/process_start.h"
+#include "platform/win32/single_instance.h"
+#include "platform/win32/spooler_print_system.h"
+#include "platform/win32/status_panel.h"
+#include "platform/win32/ticker.h"
+
+int main() {
+  namespace app = talvex::app;
+  namespace data = talvex::data;
+  namespace platform = talvex::platform;
+  namespace win32 = talvex::platform::win32;
+
+  win32::write_to_starting_console();
+  const std::string path = platform::program_path();
+  const std::string program = "talvex";
+  app::CommandLine options;
+  try {
+    options = app::parse_command_line(win32::program_arguments());
+  } catch (const app::CommandLineError& e) {
+    std::cerr << program << ": " << e.what() << "\n\n" << app::usage(program);
+    return 2;
+  }
+  if (options.help) {
+    std::cout << app::usage(program);
+    return 0;
+  }
+  if (options.version) {
+    std::cout << app::version_text();
+    return 0;
+  }
+
+  const std::string title = app::application_title(path.empty() ? program : path);
+  const auto fail_start = [](const std::exception& e) {
+    const std::string text = app::startup_failure_text(e);
+    std::cerr << text << std::endl;
+    win32::show_startup_failure("Application Error", text);
+    return 1;
+  };
+
+  data::ConnectionParams connection;
+  try {
+    connection =
+        data::connection_params(options.connection, data::read_option_files(options.defaults_file));
+  } catch (const std::exception& e) {
+    return fail_start(e);
+  }
+
+  win32::SingleInstance instance(app::service_key(connection));
+  switch (instance.acquire()) {
+    case win32::SingleInstance::Result::Acquired:
+      break;
+    case win32::SingleInstance::Result::HeldByAnother: {
+      const std::string text = app::already_running_text(connection, instance.holder());
+      std::cerr << text << std::endl;
+      win32::show_startup_notice("Talvex", text);
+      return app::kAlreadyRunningExitCode;
+    }
+    case win32::SingleInstance::Result::Unavailable:
+      // Printing matters more than a second icon: the service starts without the check.
+      std::cerr << program << ": cannot check whether Talvex already runs: " << instance.error()
+                << std::endl;
+      break;
+  }
+
+  win32::StatusPanel panel;
+  win32::ErrorBox message_box(std::cerr, false);
+  std::unique_ptr<platform::PrintSystem> print_system;
+  if (options.printers_dir)
+    print_system = std::make_unique<platform::DirectoryPrintSystem>(*options.printers_dir);
+  else
+    print_system = std::make_unique<win32::SpoolerPrintSystem>();
+  platform::Printer printer(*print_system);
+  platform::SystemClock clock;
+
+  // Held by pointer so that the end of the Windows session can end them before the process goes.
+  auto service = std::make_unique<app::PrintService>(
+      connection, app::Services{panel, printer, message_box, clock, title,
+                                platform::computer_name(), options.tick});
+  try {
+    service->open_database();
+  } catch (const std::exception& e) {
+    return fail_start(e);
+  }
+
+  // What the window and the icon ask of the service; nothing once the service has ended.
+  const auto to_service = [&service](std::function<void(app::PrintService&)> action) {
+    return [&service, action] {
+      if (service)
+        action(*service);
+    };
+  };
+  using platform::PanelButton;
+  using S = app::PrintService;
+  panel.on_button(PanelButton::Kassa, to_service([](S& s) { s.test_print_on_role("KASSA"); }));
+  panel.on_button(PanelButton::Bar, to_service([](S& s) { s.test_print_on_role("BAR"); }));
+  panel.on_button(PanelButton::Kitchen, to_service([](S& s) { s.test_print_on_role("KITCHEN"); }));
+  panel.on_button(PanelButton::Control, to_service([](S& s) { s.test_print_on_role("CONTROL"); }));
+  panel.on_button(PanelButton::PrintOnChosenPort,
+                  to_service([](S& s) { s.test_print_on_chosen_port(); }));
+  panel.on_button(PanelButton::Hide, to_service([](S& s) { s.hide_panel(); }));
+  panel.on_button(PanelButton::Close, to_service([](S& s) { s.close(); }));
+  panel.on_button(PanelButton::PrinterList, to_service([](S& s) { s.show_printer_list(); }));
+  panel.on_closed([] { win32::end_message_loop(); });
+
+  service->start();
+  std::cout << app::running_text(connection) << std::endl;
+
+  auto timer1 =
+      std::make_unique<win32::Ticker>(options.tick, to_service([](S& s) { s.data_check_tick(); }));
+  auto timer2 =
+      std::make_unique<win32::Ticker>(options.tick, to_service([](S& s) { s.queue_check_tick(); }));
+  timer1->start();
+  timer2->start();
+
+  auto icon = std::make_unique<win32::NotificationIcon>(title);
+  icon->on_click(to_service([](S& s) { s.show_panel(); }));
+  if (win32::NotificationIcon::available()) {
+    icon->show();
+  } else {
+    // Without a notification area the panel is the operator's only view of the service.
+    service->show_panel();
+  }
+
+  // Shutting down or logging off: messages are handled one at a time, so the job in hand has
+  // ended when this runs. The timers stop, the service lets go of the database, the icon goes.
+  panel.on_session_end([&] {
+    timer1.reset();
+    timer2.reset();
+    service.reset();
+    icon.reset();
+    std::cout << "Talvex stopped: the Windows session is ending." << std::endl;
+    win32::end_message_loop();
+  });
+
+  panel.show_window();
+  return win32::run_message_loop();
+}
