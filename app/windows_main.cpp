@@ -33,7 +33,9 @@ int main() {
   namespace platform = talvex::platform;
   namespace win32 = talvex::platform::win32;
 
-  win32::write_to_starting_console();
+  // Started from a console (or with its output sent to a file) the program says there why it does
+  // not start; started from the desktop it says so in a box.
+  const bool console = win32::write_to_starting_console();
   const std::string path = platform::program_path();
   const std::string program = "talvex";
   app::CommandLine options;
@@ -53,10 +55,11 @@ int main() {
   }
 
   const std::string title = app::application_title(path.empty() ? program : path);
-  const auto fail_start = [](const std::exception& e) {
+  const auto fail_start = [console](const std::exception& e) {
     const std::string text = app::startup_failure_text(e);
     std::cerr << text << std::endl;
-    win32::show_startup_failure("Application Error", text);
+    if (!console)
+      win32::show_startup_failure("Application Error", text);
     return 1;
   };
 
@@ -75,7 +78,8 @@ int main() {
     case win32::SingleInstance::Result::HeldByAnother: {
       const std::string text = app::already_running_text(connection, instance.holder());
       std::cerr << text << std::endl;
-      win32::show_startup_notice("Talvex", text);
+      if (!console)
+        win32::show_startup_notice("Talvex", text);
       return app::kAlreadyRunningExitCode;
     }
     case win32::SingleInstance::Result::Unavailable:

@@ -22,19 +22,21 @@ std::vector<std::string> program_arguments() {
   return result;
 }
 
-void write_to_starting_console() {
+bool write_to_starting_console() {
   const auto leads_somewhere = [](DWORD which) {
     const HANDLE handle = GetStdHandle(which);
     return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
            GetFileType(handle) != FILE_TYPE_UNKNOWN;
   };
-  if (leads_somewhere(STD_OUTPUT_HANDLE) || leads_somewhere(STD_ERROR_HANDLE) ||
-      !AttachConsole(ATTACH_PARENT_PROCESS))
-    return;
+  if (leads_somewhere(STD_OUTPUT_HANDLE) || leads_somewhere(STD_ERROR_HANDLE))
+    return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS))
+    return false;
   SetConsoleOutputCP(CP_UTF8);
   // The C++ streams write through the C runtime's streams, which are reopened on the console.
   [[maybe_unused]] FILE* out = freopen("CONOUT$", "w", stdout);
   [[maybe_unused]] FILE* err = freopen("CONOUT$", "w", stderr);
+  return true;
 }
 
 }  // namespace talvex::platform::win32

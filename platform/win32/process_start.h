@@ -11,7 +11,8 @@ std::vector<std::string> program_arguments();
 
 // A program without a console window of its own (it lives in the notification area) writes its
 // help, version and messages to the console it was started from, if any. Standard output and
-// error that already lead somewhere (a file, a pipe) are kept.
-void write_to_starting_console();
+// error that already lead somewhere (a file, a pipe) are kept. Returns whether the messages reach
+// anyone that way; started from the desktop, at login or from a shortcut, they do not.
+bool write_to_starting_console();
 
 }  // namespace talvex::platform::win32

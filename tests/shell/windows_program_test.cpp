@@ -1,0 +1,148 @@
+// The Windows program (talvex.exe, cross-built with MinGW-w64) as a venue runs it, under Wine: on
+// the demo venue in the private MariaDB server, printing on directory printers, each Windows
+// program in a Wine prefix of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/scoped_environment.h"
+#include "tests/support/venue_test.h"
+
+namespace talvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A document's record without what depends on when it was printed: the date and time lines.
+std::vector<std::string> timeless_texts(const PrintedDocument& d) {
+  static const std::regex kMoment(R"(\d{2}\.\d{2}\.\d{4}|\d{1,2}:\d{2}(:\d{2})?)");
+  std::vector<std::string> texts;
+  for (const PrintedDocument::Text& t : d.texts) {
+    texts.push_back(std::to_string(t.x) + "," + std::to_string(t.y) + "," +
+                    std::to_string(t.points) + " " + std::regex_replace(t.text, kMoment, "<time>"));
+  }
+  return texts;
+}
+
+class WindowsProgramTest : public VenueTest {
+ protected:
+  void SetUp() override {
+    VenueTest::SetUp();
+    prefix_ = folder_ / "wine";
+    // Wine asks for no add-ons it would have to download, and keeps its notes to itself.
+    environment_ = std::make_unique<ScopedEnvironment>(
+        std::initializer_list<std::pair<const char*, std::string>>{
+            {"WINEPREFIX", prefix_.string()},
+            {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
+  }
+
+  void TearDown() override {
+    VenueTest::TearDown();
+    // The prefix's server outlives its last program by a few seconds; it goes before the test.
+    RunningProgram server(TALVEX_WINESERVER, {"--kill"}, fs::temp_directory_path() / "ignored");
+    server.stop(0);
+  }
+
+  // talvex.exe under Wine with the test's connection, `tick_ms` ticks and `extra` arguments,
+  // printing into the directory printers under `printers` (Wine's Z: drive is the file system's
+  // root); its output goes to `log`.
+  std::unique_ptr<RunningProgram> launch_windows(const fs::path& printers, int tick_ms,
+                                                 const std::vector<std::string>& extra,
+                                                 const std::string& log) {
+    std::vector<std::string> args = {TALVEX_WINDOWS_PROGRAM};
+    for (const std::string& a : connection_arguments())
+      args.push_back(a);
+    if (!printers.empty())
+      args.insert(args.end(), {"--printers", "Z:" + printers.string()});
+    args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
+    args.insert(args.end(), extra.begin(), extra.end());
+    auto program = std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
+    EXPECT_TRUE(program->started());
+    return program;
+  }
+
+  fs::path prefix_;
+  std::unique_ptr<ScopedEnvironment> environment_;
+};
+
+TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram) {
+  // The Linux program prints the demo's queue first, on the fixture's printers.
+  const std::string waiting =
+      scalar("select group_concat(id order by id) from print where status='no'");
+  start();
+  ASSERT_TRUE(wait_for_empty_queue());
+  program_->stop();
+  const std::vector<PrintedDocument> linux_documents = printed_documents(printers());
+
+  // The same rows, set waiting again, printed by the Windows program on printers of its own.
+  sql("update print set status='no' where id in (" + waiting + ")");
+  const fs::path windows_printers = make_printers("windows-printers");
+  program_ = launch_windows(windows_printers, 20, {}, "talvex-windows.log");
+  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
+  ASSERT_TRUE(wait_for_empty_queue()) << program_->output();
+  const std::vector<PrintedDocument> windows_documents = printed_documents(windows_printers);
+
+  ASSERT_EQ(linux_documents.size(), 26u);
+  ASSERT_EQ(windows_documents.size(), linux_documents.size());
+  for (std::size_t i = 0; i < linux_documents.size(); ++i) {
+    const PrintedDocument& l = linux_documents[i];
+    const PrintedDocument& w = windows_documents[i];
+    SCOPED_TRACE(l.record.string() + " and " + w.record.string());
+    EXPECT_EQ(w.printer, l.printer);
+    EXPECT_EQ(w.index, l.index);
+    EXPECT_EQ(w.title, l.title);
+    EXPECT_EQ(timeless_texts(w), timeless_texts(l));
+    EXPECT_TRUE(w.damage.empty()) << w.damage;
+  }
+  EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
+}
+
+TEST_F(WindowsProgramTest, ASecondStartForTheSameDatabaseSaysSoAndExitsWith3) {
+  program_ = launch_windows(printers(), 20, {}, "talvex.log");
+  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
+
+  auto second = launch_windows(make_printers("second"), 20, {}, "second.log");
+  ASSERT_TRUE(wait_for([&second] { return !second->running(); })) << second->output();
+  EXPECT_TRUE(exited_with(second->status(), 3)) << second->output();
+  EXPECT_NE(second->output().find("Talvex is already running for database '" + database_ + "'"),
+            std::string::npos)
+      << second->output();
+  EXPECT_TRUE(program_->running());
+}
+
+TEST_F(WindowsProgramTest, TheEndOfTheWindowsSessionEndsTheServiceAfterTheJobInHand) {
+  // Only pre-check 8 waits; its job holds in the middle of its document, where it reads its client,
+  // while another connection keeps the clients table locked.
+  mark_printed_beforehand("id <> 8");
+  auto holder = std::make_unique<data::Connection>(params_);
+  holder->execute("LOCK TABLES clients WRITE");
+  program_ = launch_windows(printers(), 20, {}, "talvex.log");
+  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
+  ASSERT_TRUE(wait_for_job_reading_clients()) << program_->output();
+
+  // Windows asks every program to end. Whether the request reaches the service while the job waits
+  // or just after it, the service ends with the job whole and its row marked.
+  RunningProgram session_end(TALVEX_WINE, {"wineboot", "--end-session"}, folder_ / "wineboot.log");
+  holder.reset();
+  ASSERT_TRUE(wait_for([this] { return !program_->running(); }, std::chrono::seconds(60)))
+      << program_->output();
+  EXPECT_TRUE(exited_with(program_->status(), 0)) << program_->output();
+  EXPECT_NE(program_->output().find("Talvex stopped: the Windows session is ending."),
+            std::string::npos)
+      << program_->output();
+  EXPECT_EQ(scalar("select status from print where id = 8"), "yes");
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(scalar("select count(*) from talvex_documents where state='handed'"), "0");
+  session_end.stop(0);
+}
+
+}  // namespace
+}  // namespace talvex::testing
