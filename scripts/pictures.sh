@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes pictures for a person to look at: the status panel, a printed pre-check and a printed
-# closing receipt. The service runs under a virtual X server (which has no notification area, so
+# closing receipt, and the Windows program's panel under Wine. The service runs under a virtual X server (which has no notification area, so
 # the panel shows at start) against a private MariaDB with the demo venue and directory printers;
 # the panel is grabbed once its labels show what the first data check and the first queue check
 # wrote, and the demo's first pre-check and receipt are turned from PDF into PNG.
 #
 #   scripts/pictures.sh [BUILD_DIR] [OUT_DIR]    defaults: build/release, build/pictures
-#                                                writes panel.png, precheck.png and receipt.png
+#                                                writes panel.png, precheck.png, receipt.png and
+#                                                panel-windows.png (build/windows, cross-built)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=scripts/process.sh
@@ -34,9 +35,10 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/talvex-pictures.XXXXXX")
 xvfb_pid=
 talvex_pid=
+windows_pid=
 cleanup() {
   set +e
-  for pid in $talvex_pid $xvfb_pid; do
+  for pid in $windows_pid $talvex_pid $xvfb_pid; do
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
@@ -86,25 +88,29 @@ export DISPLAY
 talvex_pid=$!
 
 # The panel is mapped once the message loop runs; xwininfo (x11-utils) tells when, where it is
-# installed. The labels are all written by the 10th tick of the queue timer; wait twice that.
-if command -v xwininfo >/dev/null; then
-  for _ in $(seq 100); do
-    xwininfo -root -tree 2>/dev/null | grep -q '330x350+0+0' && break
-    sleep 0.1
-  done
-else
-  sleep 2
-fi
-sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 20 / 1000 }')"
-if ! kill -0 "$talvex_pid" 2>/dev/null; then
-  echo "pictures: talvex ended early:" >&2
-  cat "$work/talvex.log" >&2
-  exit 1
-fi
-
-mkdir -p "$out"
-xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -top 0 -width 330 -height 350 |
-  pnmtopng >"$out/panel.png"
+# installed. The labels are all written by the 10th tick of the queue timer; wait twice that. Then
+# the panel, 330 x 350 in the screen's corner, goes into `file`.
+grab_panel() {
+  local pid=$1 log=$2 file=$3 wait=${4:-100}
+  if command -v xwininfo >/dev/null; then
+    for _ in $(seq "$wait"); do
+      xwininfo -root -tree 2>/dev/null | grep -q '330x350+0+0' && break
+      sleep 0.1
+    done
+  else
+    sleep "$((wait / 10))"
+  fi
+  sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 20 / 1000 }')"
+  if ! kill -0 "$pid" 2>/dev/null; then
+    echo "pictures: the program ended early:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  mkdir -p "$out"
+  xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -top 0 -width 330 -height 350 |
+    pnmtopng >"$out/$file"
+}
+grab_panel "$talvex_pid" "$work/talvex.log" panel.png
 
 # The first document on the cash desk's printer whose document line starts with `prefix`.
 document_starting() {
@@ -119,4 +125,17 @@ for picture in "precheck:Счет на оплату" "receipt:Чек №"; do
   [ -n "$record" ] || { echo "pictures: no ${picture%%:*} was printed" >&2; exit 1; }
   pdftoppm -png -r 150 -singlefile "${record%.json}.pdf" "$out/${picture%%:*}"
 done
+kill "$talvex_pid"
+wait "$talvex_pid" 2>/dev/null || true
+talvex_pid=
+
+# The Windows program on the same display, under Wine in a prefix of its own (whose first start
+# takes a while), on the same database and printers. Wine puts the panel in the same corner.
+"$root/scripts/build-windows.sh" >"$work/build-windows.log" 2>&1 ||
+  { cat "$work/build-windows.log" >&2; exit 1; }
+WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+  /usr/lib/wine/wine64 "$root/build/windows/talvex.exe" --port "$port" --printers "Z:$printers" \
+  --tick-ms "$tick_ms" >"$work/talvex-windows.log" 2>&1 &
+windows_pid=$!
+grab_panel "$windows_pid" "$work/talvex-windows.log" panel-windows.png 600
 ls "$out"/*.png

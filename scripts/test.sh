@@ -24,15 +24,16 @@ build_and_run() {
   ctest --test-dir "$dir" --output-on-failure --test-output-size-failed 20000000 -j "$jobs"
 }
 
-configure test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The plain build's tests run the Windows program under Wine beside the Linux one.
+configure test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVEX_WINDOWS_BUILD="$root/build/windows"
 # The formatting needs no compilation: a slip fails here in seconds, not after the long runs.
 cmake --build "$root/build/test" --target format-check
+# The Windows build: cross-built with MinGW-w64; its own tests run under Wine against the same
+# kind of private MariaDB server, after the Linux builds'.
+"$root/scripts/build-windows.sh"
 build_and_run test
 configure sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
 build_and_run sanitize
-# The Windows build: cross-built with MinGW-w64, its tests run under Wine against the same kind of
-# private MariaDB server.
-"$root/scripts/build-windows.sh"
 ctest --test-dir "$root/build/windows" --output-on-failure --test-output-size-failed 20000000 \
   -j "$jobs"
 # A few seconds per target: the seed inputs and the regression cases, and a little beyond them.
