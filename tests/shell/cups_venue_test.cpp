@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -49,15 +50,18 @@ class CupsVenueTest : public VenueTest {
     sql("UPDATE settings SET value='" + venue + "' WHERE name='oragnization'");
     return venue;
   }
+
+  void check_documents_arrive(const std::function<void()>& start);
 };
 
-TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
+// Sub-order 1 of order 3, the pre-check of order 1 and the receipt of order 3, printed by the
+// program `start` runs, arrive on the queues the printer rows name and read back whole.
+void CupsVenueTest::check_documents_arrive(const std::function<void()>& start) {
   const std::string venue = print_on_the_private_scheduler();
-  // Sub-order 1 of order 3, the pre-check of order 1 and the receipt of order 3.
   mark_printed_beforehand("id NOT IN (3, 8, 9)");
 
-  start_on_system_printers();
-  ASSERT_TRUE(wait_for_empty_queue());
+  start();
+  ASSERT_TRUE(wait_for_empty_queue()) << program_->output();
 
   struct Expected {
     const char* title;
@@ -96,6 +100,18 @@ TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
   const VenueAudit audit = audit_venue(*connection_, printed, printed_before_);
   EXPECT_TRUE(audit.clean()) << audit.report();
 }
+
+TEST_F(CupsVenueTest, DocumentsArriveOnTheQueuesThePrinterRowsName) {
+  check_documents_arrive([this] { start_on_system_printers(); });
+}
+
+#ifdef TALVEX_WINDOWS_PROGRAM
+// The Windows program on Wine's printers, which are the private scheduler's queues in its order:
+// Wine's spooler hands each job to the scheduler.
+TEST_F(CupsVenueTest, WindowsProgramsDocumentsArriveOnTheQueuesThePrinterRowsName) {
+  check_documents_arrive([this] { program_ = launch_windows({}, 20, {}, "talvex.log"); });
+}
+#endif
 
 TEST_F(CupsVenueTest, DocumentTheSchedulerTookJustBeforeAKillIsFoundInItsHistory) {
   const std::string venue = print_on_the_private_scheduler();

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <regex>
 #include <string>
@@ -32,44 +31,13 @@ std::vector<std::string> timeless_texts(const PrintedDocument& d) {
 
 class WindowsProgramTest : public VenueTest {
  protected:
-  void SetUp() override {
-    VenueTest::SetUp();
-    prefix_ = folder_ / "wine";
-    // Wine asks for no add-ons it would have to download, and keeps its notes to itself.
-    environment_ = std::make_unique<ScopedEnvironment>(
-        std::initializer_list<std::pair<const char*, std::string>>{
-            {"WINEPREFIX", prefix_.string()},
-            {"WINEDEBUG", "-all"},
-            {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
+  // Wine's own programs (wineboot) in the test's Wine prefix, as launch_windows() runs talvex.exe.
+  std::unique_ptr<RunningProgram> run_in_prefix(const std::vector<std::string>& args,
+                                                const std::string& log) {
+    const ScopedEnvironment wine(
+        {{"WINEPREFIX", (folder_ / "wine").string()}, {"WINEDEBUG", "-all"}});
+    return std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
   }
-
-  void TearDown() override {
-    VenueTest::TearDown();
-    // The prefix's server outlives its last program by a few seconds; it goes before the test.
-    RunningProgram server(TALVEX_WINESERVER, {"--kill"}, fs::temp_directory_path() / "ignored");
-    server.stop(0);
-  }
-
-  // talvex.exe under Wine with the test's connection, `tick_ms` ticks and `extra` arguments,
-  // printing into the directory printers under `printers` (Wine's Z: drive is the file system's
-  // root); its output goes to `log`.
-  std::unique_ptr<RunningProgram> launch_windows(const fs::path& printers, int tick_ms,
-                                                 const std::vector<std::string>& extra,
-                                                 const std::string& log) {
-    std::vector<std::string> args = {TALVEX_WINDOWS_PROGRAM};
-    for (const std::string& a : connection_arguments())
-      args.push_back(a);
-    if (!printers.empty())
-      args.insert(args.end(), {"--printers", "Z:" + printers.string()});
-    args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
-    args.insert(args.end(), extra.begin(), extra.end());
-    auto program = std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
-    EXPECT_TRUE(program->started());
-    return program;
-  }
-
-  fs::path prefix_;
-  std::unique_ptr<ScopedEnvironment> environment_;
 };
 
 TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram) {
@@ -129,7 +97,7 @@ TEST_F(WindowsProgramTest, TheEndOfTheWindowsSessionEndsTheServiceAfterTheJobInH
 
   // Windows asks every program to end. Whether the request reaches the service while the job waits
   // or just after it, the service ends with the job whole and its row marked.
-  RunningProgram session_end(TALVEX_WINE, {"wineboot", "--end-session"}, folder_ / "wineboot.log");
+  const auto session_end = run_in_prefix({"wineboot", "--end-session"}, "wineboot.log");
   holder.reset();
   ASSERT_TRUE(wait_for([this] { return !program_->running(); }, std::chrono::seconds(60)))
       << program_->output();
@@ -141,7 +109,7 @@ TEST_F(WindowsProgramTest, TheEndOfTheWindowsSessionEndsTheServiceAfterTheJobInH
   const VenueAudit audit = this->audit();
   EXPECT_TRUE(audit.clean()) << audit.report();
   EXPECT_EQ(scalar("select count(*) from talvex_documents where state='handed'"), "0");
-  session_end.stop(0);
+  session_end->stop(0);
 }
 
 }  // namespace

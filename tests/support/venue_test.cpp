@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "tests/support/database_fixture.h"
+#include "tests/support/scoped_environment.h"
 
 namespace talvex::testing {
 
@@ -45,6 +46,13 @@ void VenueTest::TearDown() {
   if (program_ && HasFailure())
     std::cerr << "talvex said:\n" << program_->output();
   program_.reset();
+#ifdef TALVEX_WINDOWS_PROGRAM
+  // A Wine prefix's server outlives its last program by a few seconds; it goes before the folder.
+  if (fs::exists(folder_ / "wine")) {
+    const ScopedEnvironment prefix({{"WINEPREFIX", (folder_ / "wine").string()}});
+    RunningProgram(TALVEX_WINESERVER, {"--kill"}, folder_ / "wineserver.log").stop(0);
+  }
+#endif
   connection_.reset();
   if (own_server_) {
     // The database goes with the server and its folder.
@@ -91,6 +99,27 @@ std::unique_ptr<RunningProgram> VenueTest::launch(const fs::path& printers, int 
   EXPECT_TRUE(program->started());
   return program;
 }
+
+#ifdef TALVEX_WINDOWS_PROGRAM
+std::unique_ptr<RunningProgram> VenueTest::launch_windows(const fs::path& printers, int tick_ms,
+                                                          const std::vector<std::string>& extra,
+                                                          const std::string& log) {
+  std::vector<std::string> args = {TALVEX_WINDOWS_PROGRAM};
+  for (const std::string& a : connection_arguments())
+    args.push_back(a);
+  if (!printers.empty())
+    args.insert(args.end(), {"--printers", "Z:" + printers.string()});
+  args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
+  args.insert(args.end(), extra.begin(), extra.end());
+  // Wine asks for no add-ons it would have to download, and keeps its notes to itself.
+  const ScopedEnvironment wine({{"WINEPREFIX", (folder_ / "wine").string()},
+                                {"WINEDEBUG", "-all"},
+                                {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
+  auto program = std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
+  EXPECT_TRUE(program->started());
+  return program;
+}
+#endif
 
 RunningProgram& VenueTest::start(int tick_ms, const std::vector<std::string>& extra) {
   // A program started again keeps the log of the one before it.

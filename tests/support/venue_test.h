@@ -77,6 +77,16 @@ class VenueTest : public ::testing::Test {
   // The program's connection options for the test's database.
   std::vector<std::string> connection_arguments() const;
 
+#ifdef TALVEX_WINDOWS_PROGRAM
+  // The same with the Windows program (talvex.exe) under Wine, in a Wine prefix of the test's own
+  // (its first start makes it, which takes a while), on the directory printers under `printers`
+  // through Wine's Z: drive, or on Wine's printers (the scheduler CUPS_SERVER names) when
+  // `printers` is empty.
+  std::unique_ptr<RunningProgram> launch_windows(const std::filesystem::path& printers, int tick_ms,
+                                                 const std::vector<std::string>& extra,
+                                                 const std::string& log);
+#endif
+
   // Waits until `done` holds, checking every 50 ms, for at most `limit` (generous, for a slow
   // machine and the sanitizers). False when time ran out or the program ended meanwhile.
   bool wait_for(const std::function<bool()>& done,
@@ -117,8 +127,12 @@ class VenueTest : public ::testing::Test {
   // A folder of directory printers with the demo venue's printers, empty.
   std::filesystem::path make_printers(const std::string& name);
   // Makes documents() read the printer folders under `root` as well (one folder per printer).
-  void add_printer_root(const std::filesystem::path& root) { printer_folders_.push_back(root); }
-  std::filesystem::path printers() const { return folder_ / "printers"; }
+  void add_printer_root(const std::filesystem::path& root) {
+    printer_folders_.push_back(root);
+  }
+  std::filesystem::path printers() const {
+    return folder_ / "printers";
+  }
   // Every document of the test's printer folders.
   std::vector<PrintedDocument> documents() const;
   // The audit of the rows the program found waiting or that the test queued; `may_repeat` names
@@ -128,7 +142,9 @@ class VenueTest : public ::testing::Test {
   }
 
   // The server of the test's own, when the fixture was made with Server::Own.
-  PrivateServer& own_server() { return *own_server_; }
+  PrivateServer& own_server() {
+    return *own_server_;
+  }
 
   std::filesystem::path folder_;
   std::string database_;
