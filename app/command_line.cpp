@@ -18,6 +18,14 @@ struct Option {
   std::function<void(CommandLine&, const std::string& name, const std::string& value)> apply;
 };
 
+// Where the client library looks for option files when none is named.
+#ifdef _WIN32
+constexpr const char* kUsualOptionFiles =
+    "my.ini and my.cnf in the Windows folder, in C:\\ and beside the program";
+#else
+constexpr const char* kUsualOptionFiles = "/etc/my.cnf, /etc/mysql/my.cnf and ~/.my.cnf";
+#endif
+
 long long number(std::string_view option, const std::string& value, long long min, long long max) {
   long long n = 0;
   const char* end = value.data() + value.size();
@@ -67,9 +75,10 @@ const std::vector<Option>& options() {
        }},
       {{{"defaults-file"},
         "FILE",
-        "Read the connection from this MySQL option file only, instead of /etc/my.cnf, "
-        "/etc/mysql/my.cnf and ~/.my.cnf: groups [client] and [talvex], keys host, port, user, "
-        "password, database. Options given here win over the files."},
+        std::string("Read the connection from this MySQL option file only, instead of ") +
+            kUsualOptionFiles +
+            ": groups [client] and [talvex], keys host, port, user, password, database. Options "
+            "given here win over the files."},
        [](CommandLine& c, const std::string& n, const std::string& v) {
          c.defaults_file = non_empty(n, v);
        }},
