@@ -5,10 +5,10 @@
 set -euo pipefail
 
 if [ "${1:-}" = --windows ]; then
-  # The compiler, what fetches and unpacks Debian's source of Connector/C, GoogleTest's sources
-  # and Wine, which runs the Windows tests.
+  # The compiler, what fetches and unpacks Debian's source of Connector/C, GoogleTest's sources,
+  # the JSON library's headers, and Wine, which runs the Windows tests.
   packages=(cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev ca-certificates googletest
-    wine64 mariadb-server)
+    nlohmann-json3-dev wine64 mariadb-server)
 else
   packages=(
     cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev
