@@ -1,6 +1,7 @@
 // The Windows program's entry: reads the command line and wires the main window to the Win32
 // shell, the printers and the clock, as main.cpp does with the Qt shell on Linux.
 
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -92,9 +93,13 @@ int main() {
   win32::StatusPanel panel;
   win32::ErrorBox message_box(std::cerr, false);
   std::unique_ptr<platform::PrintSystem> print_system;
-  if (options.printers_dir)
-    print_system = std::make_unique<platform::DirectoryPrintSystem>(*options.printers_dir);
-  else
+  if (options.printers_dir) {
+    // The command line is UTF-8; a path made from a plain string would read it in the ANSI code
+    // page.
+    const std::string& dir = *options.printers_dir;
+    print_system = std::make_unique<platform::DirectoryPrintSystem>(
+        std::filesystem::path(std::u8string(dir.begin(), dir.end())));
+  } else
     print_system = std::make_unique<win32::SpoolerPrintSystem>();
   platform::Printer printer(*print_system);
   platform::SystemClock clock;

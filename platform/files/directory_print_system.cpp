@@ -10,35 +10,44 @@
 #include <utility>
 
 #include "platform/files/document_record.h"
-#include "platform/qt/page_renderer.h"
+#include "platform/files/page_file.h"
 
 namespace talvex::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The paper of an 80 mm receipt printer.
-constexpr qt::Roll kRoll{203, 80.0, 576};
+// Names are UTF-8 in the engine. A path's own narrow form is that on Linux but the ANSI code page
+// on Windows, so names and paths meet only through UTF-8.
+std::string utf8_name(const fs::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
+fs::path path_of(const std::string& name) {
+  return fs::path(std::u8string(name.begin(), name.end()));
+}
 
 // The number of a document file's name ("000012.pdf", "000012.json"), or 0 for any other file.
-long document_number(const fs::path& file) {
+long long document_number(const fs::path& file) {
   const fs::path name = file.filename();
-  const std::string stem = name.stem().string();
-  const std::string extension = name.extension().string();
-  if ((extension != ".pdf" && extension != ".json") || stem.empty() || stem.size() > 15 ||
+  const std::string stem = utf8_name(name.stem());
+  const std::string extension = utf8_name(name.extension());
+  if ((extension != kPageFileExtension && extension != ".json") || stem.empty() ||
+      stem.size() > 15 ||
       !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return 0;
-  return std::stol(stem);
+  return std::stoll(stem);
 }
 
 // One more than the highest document number in `folder`, from 1.
-long next_number(const fs::path& folder) {
-  long highest = 0;
+long long next_number(const fs::path& folder) {
+  long long highest = 0;
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
     highest = std::max(highest, document_number(entry.path()));
   if (error)
-    throw PrinterError("Cannot read " + folder.string() + ": " + error.message());
+    throw PrinterError("Cannot read " + utf8_name(folder) + ": " + error.message());
   return highest + 1;
 }
 
@@ -47,14 +56,14 @@ void write_text_file(const fs::path& path, const std::string& text) {
   out << text;
   out.close();
   if (!out)
-    throw PrinterError("Cannot write " + path.string() + ": " + std::strerror(errno));
+    throw PrinterError("Cannot write " + utf8_name(path) + ": " + std::strerror(errno));
 }
 
 void rename_file(const fs::path& from, const fs::path& to) {
   std::error_code error;
   fs::rename(from, to, error);
   if (error)
-    throw PrinterError("Cannot write " + to.string() + ": " + error.message());
+    throw PrinterError("Cannot write " + utf8_name(to) + ": " + error.message());
 }
 
 }  // namespace
@@ -68,7 +77,7 @@ const std::vector<std::string>& DirectoryPrintSystem::names() {
     for (const fs::directory_entry& entry : fs::directory_iterator(root_, error)) {
       std::error_code ignored;
       if (entry.is_directory(ignored))
-        found.push_back(entry.path().filename().string());
+        found.push_back(utf8_name(entry.path().filename()));
     }
     // std::string compares as unsigned bytes, which is the order promised.
     std::sort(found.begin(), found.end());
@@ -85,7 +94,7 @@ const std::string& DirectoryPrintSystem::printer_name(int index) {
 }
 
 fs::path DirectoryPrintSystem::folder(int index) {
-  return root_ / printer_name(index);
+  return root_ / path_of(printer_name(index));
 }
 
 std::vector<std::string> DirectoryPrintSystem::installed_printers() {
@@ -118,29 +127,29 @@ std::string DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   char stem[32];
   // The folder is listed once; after that the number goes on from the last document, unless
   // something else wrote that number meanwhile.
-  long& number = next_numbers_[dir.string()];
-  const auto taken = [&](long n) {
-    std::snprintf(stem, sizeof stem, "%06ld", n);
+  long long& number = next_numbers_[utf8_name(dir)];
+  const auto taken = [&](long long n) {
+    std::snprintf(stem, sizeof stem, "%06lld", n);
     std::error_code ignored;
-    return fs::exists(dir / (std::string(stem) + ".pdf"), ignored) ||
+    return fs::exists(dir / (std::string(stem) + kPageFileExtension), ignored) ||
            fs::exists(dir / (std::string(stem) + ".json"), ignored);
   };
   if (number == 0 || taken(number))
     number = next_number(dir);
-  std::snprintf(stem, sizeof stem, "%06ld", number);
-  const fs::path pdf = dir / (std::string(stem) + ".pdf");
+  std::snprintf(stem, sizeof stem, "%06lld", number);
+  const fs::path page_file = dir / (std::string(stem) + kPageFileExtension);
   const fs::path json = dir / (std::string(stem) + ".json");
-  const fs::path pdf_part = dir / ("." + std::string(stem) + ".pdf.part");
+  const fs::path page_part = dir / ("." + std::string(stem) + kPageFileExtension + ".part");
   const fs::path json_part = dir / ("." + std::string(stem) + ".json.part");
   try {
-    qt::write_pdf(page, kRoll, pdf_part.string());
+    write_page_file(page, page_part);
     write_text_file(json_part, document_record(printer_name(index), index, page));
-    rename_file(pdf_part, pdf);
+    rename_file(page_part, page_file);
     rename_file(json_part, json);
     ++number;
   } catch (...) {
     std::error_code ignored;
-    fs::remove(pdf_part, ignored);
+    fs::remove(page_part, ignored);
     fs::remove(json_part, ignored);
     throw;
   }

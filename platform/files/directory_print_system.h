@@ -12,11 +12,12 @@ namespace talvex::platform {
 
 // Printers that are folders: every subdirectory of the root is a printer, in byte order of the
 // names; the file `default` in the root names the default printer. Each printed page becomes two
-// files in its printer's folder, NNNNNN.pdf (rendered at 203 dpi on an 80 mm roll, as tall as the
-// content) and NNNNNN.json (the page's texts), numbered on from the highest number there (listed
-// once per folder; then on from the last document, so the folder is not read for every page). Each
-// file is written under a temporary name and renamed, the JSON last, so a reader that waits for the
-// JSON always finds the whole document. Rendering needs a QGuiApplication.
+// files in its printer's folder, the page (NNNNNN.pdf on Linux, NNNNNN.emf on Windows: see
+// page_file.h) and NNNNNN.json (the page's texts, the same on every system), numbered on from the
+// highest number there (listed once per folder; then on from the last document, so the folder is
+// not read for every page). Each file is written under a temporary name and renamed, the JSON
+// last, so a reader that waits for the JSON always finds the whole document. Printer names are
+// UTF-8 on both systems. Rendering needs a QGuiApplication on Linux.
 class DirectoryPrintSystem final : public PrintSystem {
  public:
   explicit DirectoryPrintSystem(std::filesystem::path root);
@@ -40,7 +41,7 @@ class DirectoryPrintSystem final : public PrintSystem {
   std::filesystem::path root_;
   std::optional<std::vector<std::string>> names_;
   // Per folder, the number of its next document; 0 until the folder has been listed.
-  std::map<std::string, long> next_numbers_;
+  std::map<std::string, long long> next_numbers_;
 };
 
 }  // namespace talvex::platform

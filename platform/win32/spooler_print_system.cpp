@@ -5,26 +5,11 @@
 
 #include <algorithm>
 
-#include "platform/character_height.h"
+#include "platform/win32/gdi_page.h"
 #include "platform/win32/wide_text.h"
 
 namespace talvex::platform::win32 {
 namespace {
-
-// The model's coordinates are dots of a 203-dpi receipt printer.
-constexpr int kModelDpi = 203;
-
-// The font of every text: the system's dialog face, regular, `height` dots high (the em height, as
-// a negative height asks for it).
-HFONT make_font(int height) {
-  LOGFONTW font{};
-  font.lfHeight = -height;
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
 
 [[noreturn]] void fail(const std::string& what) {
   throw PrinterError(what + ": " + system_error_text(GetLastError()));
@@ -46,29 +31,6 @@ class PrinterDc {
  private:
   HDC dc_;
 };
-
-void draw_texts(HDC dc, const PrintedPage& page) {
-  const int dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
-  const int dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, RGB(255, 255, 255));
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
-  for (const DrawnText& t : page.texts) {
-    HFONT font = make_font(character_height(t.points, dpi_y));
-    if (font == nullptr)
-      fail("Cannot make a font of " + std::to_string(t.points) + " points");
-    HGDIOBJ before = SelectObject(dc, font);
-    const std::wstring text = wide(t.text);
-    const BOOL drawn =
-        ExtTextOutW(dc, MulDiv(t.x, dpi_x, kModelDpi), MulDiv(t.y, dpi_y, kModelDpi), 0, nullptr,
-                    text.c_str(), static_cast<UINT>(text.size()), nullptr);
-    SelectObject(dc, before);
-    DeleteObject(font);
-    if (!drawn)
-      fail("Cannot draw on the page");
-  }
-}
 
 }  // namespace
 
@@ -123,7 +85,8 @@ std::string SpoolerPrintSystem::print(int index, const PrintedPage& page) {
   try {
     if (StartPage(dc.get()) <= 0)
       fail("Cannot start the page");
-    draw_texts(dc.get(), page);
+    draw_page(dc.get(), page, GetDeviceCaps(dc.get(), LOGPIXELSX),
+              GetDeviceCaps(dc.get(), LOGPIXELSY));
     if (EndPage(dc.get()) <= 0)
       fail("Cannot end the page");
   } catch (...) {

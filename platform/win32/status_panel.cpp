@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/panel_design.h"
+#include "platform/win32/program_icon.h"
 #include "platform/win32/wide_text.h"
 
 namespace talvex::platform::win32 {
@@ -96,6 +97,11 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
                             nullptr, nullptr, instance, this);
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
+  // The program's picture on the taskbar button and wherever Windows shows the window.
+  big_icon_ = draw_program_icon(GetSystemMetrics(SM_CXICON));
+  small_icon_ = draw_program_icon(GetSystemMetrics(SM_CXSMICON));
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
   // Tahoma 8 pt at 96 dpi is 11 pixels; Windows puts the nearest face in its place where it is
   // missing.
   font_ =
@@ -155,6 +161,10 @@ StatusPanel::~StatusPanel() {
   if (IsWindow(window_))
     DestroyWindow(window_);
   DeleteObject(font_);
+  for (HICON icon : {big_icon_, small_icon_}) {
+    if (icon != nullptr)
+      DestroyIcon(icon);
+  }
 }
 
 void StatusPanel::size_label_to_text(HWND__* label) {

@@ -7,13 +7,14 @@
 #include "platform/panel.h"
 
 struct HWND__;
+struct HICON__;
 
 namespace talvex::platform::win32 {
 
 // The main window with the status panel, built from the panel's design: a borderless window at the
-// top-left corner that carries the program's taskbar button, with the design's group boxes,
-// labels, buttons, port chooser and printer list (the controls of a group box are placed within
-// it, as children of the window). A size with a zero side hides it, any other shows it there
+// top-left corner that carries the program's taskbar button and icon, with the design's group
+// boxes, labels, buttons, port chooser and printer list (the controls of a group box are placed
+// within it, as children of the window). A size with a zero side hides it, any other shows it there
 // without activating it. It is not shown before show_window(), the start of the message loop.
 class StatusPanel final : public Panel {
  public:
@@ -49,6 +50,8 @@ class StatusPanel final : public Panel {
 
   HWND__* window_ = nullptr;
   void* font_ = nullptr;
+  HICON__* big_icon_ = nullptr;
+  HICON__* small_icon_ = nullptr;
   std::array<HWND__*, kPanelLabelCount> labels_{};
   HWND__* ports_ = nullptr;
   HWND__* printers_ = nullptr;

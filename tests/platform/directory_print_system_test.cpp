@@ -1,77 +1,31 @@
+// Directory printers as both systems have them: the folders, the numbering, the records and the
+// lookups by identity. What the page files show is read back by each system's own test.
+
 #include "platform/files/directory_print_system.h"
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <algorithm>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/printer.h"
-#include "tests/platform/printout.h"
+#include "tests/platform/directory_printers_fixture.h"
 
 namespace talvex::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TemporaryFolder;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> files_in(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const fs::directory_entry& e : fs::directory_iterator(folder))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-class DirectoryPrintersTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : {"kitchen", "Bar", "KASSA"})
-      fs::create_directory(root() / name);
-  }
-  fs::path root() const { return folder_.path(); }
-
-  // Prints one page through the printer object on printer `index`.
-  void print_page(int index, const std::string& title, const std::vector<DrawnText>& texts) {
-    Printer printer(system_);
-    printer.set_printer_index(index);
-    printer.begin_doc(title);
-    for (const DrawnText& t : texts) {
-      printer.set_font_size(t.points);
-      printer.text_out(t.x, t.y, t.text);
-    }
-    printer.end_doc();
-  }
-
-  TemporaryFolder folder_;
-  DirectoryPrintSystem system_{folder_.path()};
-};
 
 TEST_F(DirectoryPrintersTest, ListsTheFoldersInByteOrder) {
-  fs::create_directory(root() / "bar");
+  // Byte order puts every capital first; "bistro" would come second in an order without regard
+  // to case (and Windows has no "bar" beside "Bar").
+  fs::create_directory(root() / "bistro");
   write_file(root() / "notes.txt", "not a printer");
   EXPECT_EQ(system_.installed_printers(),
-            (std::vector<std::string>{"Bar", "KASSA", "bar", "kitchen"}));
+            (std::vector<std::string>{"Bar", "KASSA", "bistro", "kitchen"}));
 }
 
 struct DefaultCase {
@@ -98,58 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Files, DirectoryDefaultTest,
                                            DefaultCase{"NoSuchFolder", "office\n", std::nullopt},
                                            DefaultCase{"Empty", "", std::nullopt}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST_F(DirectoryPrintersTest, ADocumentLandsAtItsPositions) {
-  const std::vector<DrawnText> texts = {{30, 0, 16, "Ресторан «Талвекс»"},
-                                        {0, 50, 10, "Зал 2, стол 5"},
-                                        {0, 125, 12, "Предчек №17"},
-                                        {240, 175, 9, "3"},
-                                        {430, 175, 9, "4500 тг."},
-                                        {0, 205, 9, "----------------------------------------"},
-                                        {0, 410, 7, "Тел: +7 (700) 555 01 01"}};
-  print_page(1, "Предчек не cвернутый", texts);
-
-  const fs::path pdf = root() / "KASSA" / "000001.pdf";
-  ASSERT_TRUE(fs::exists(pdf));
-  const testing::PdfDocument doc = testing::read_pdf(pdf.string());
-  EXPECT_EQ(doc.title, "Предчек не cвернутый");
-  ASSERT_EQ(doc.pages.size(), 1u);
-  EXPECT_NEAR(doc.pages[0].width, 80 / 25.4 * 72, 1.0);
-  testing::expect_texts_at(doc.pages[0], texts, 203, testing::roll_margin_pt());
-}
-
-TEST_F(DirectoryPrintersTest, TheRecordListsExactlyTheDrawnTexts) {
-  Printer printer(system_);
-  printer.set_printer_index(2);
-  printer.begin_doc("Заказ 12");
-  printer.set_font_size(16);
-  printer.text_out(10, 0, "Шашлык из баранины");
-  printer.text_out(0, 50, "");  // draws nothing and has no entry
-  printer.set_font_size(9);
-  printer.text_out(240, 175, "2");
-  printer.text_out(-5, 2000, "Ёлка ✓");
-  printer.end_doc();
-
-  const std::string raw = read_file(root() / "kitchen" / "000001.json");
-  QJsonParseError error{};
-  const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(raw), &error);
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << raw;
-  const QJsonObject record = json.object();
-  EXPECT_EQ(record.value("printer").toString().toStdString(), "kitchen");
-  EXPECT_EQ(record.value("index").toInt(-1), 2);
-  EXPECT_EQ(record.value("title").toString().toStdString(), "Заказ 12");
-
-  const std::vector<DrawnText> expected = {
-      {10, 0, 16, "Шашлык из баранины"}, {240, 175, 9, "2"}, {-5, 2000, 9, "Ёлка ✓"}};
-  std::vector<DrawnText> recorded;
-  for (const QJsonValue& v : record.value("texts").toArray()) {
-    const QJsonObject t = v.toObject();
-    EXPECT_EQ(t.size(), 4);
-    recorded.push_back({t.value("x").toInt(), t.value("y").toInt(), t.value("pt").toInt(),
-                        t.value("text").toString().toStdString()});
-  }
-  EXPECT_EQ(recorded, expected);
-}
 
 struct EscapeCase {
   const char* name;
@@ -194,26 +96,29 @@ TEST_F(DirectoryPrintersTest, AnAbortedDocumentLeavesNoFile) {
   printer.begin_doc("Целый");
   printer.text_out(0, 0, "весь");
   printer.end_doc();
-  EXPECT_EQ(files_in(root() / "Bar"), (std::vector<std::string>{"000001.json", "000001.pdf"}));
+  EXPECT_EQ(files_in(root() / "Bar"), document_files("000001"));
 }
 
 TEST_F(DirectoryPrintersTest, NumberingGoesOnFromTheHighestNumberInEachFolder) {
-  for (const char* name : {"000007.pdf", "000009.json", "000120.txt", "notes.pdf", "12a.json"})
+  for (const std::string& name :
+       {page_file("000007"), std::string("000009.json"), std::string("000120.txt"),
+        page_file("notes"), std::string("12a.json")})
     write_file(root() / "KASSA" / name, "");
   print_page(1, "a", {{0, 0, 8, "a"}});
   print_page(1, "b", {{0, 0, 8, "b"}});
   print_page(2, "c", {{0, 0, 8, "c"}});
 
   const std::vector<std::string> kassa = files_in(root() / "KASSA");
-  for (const char* name : {"000010.pdf", "000010.json", "000011.pdf", "000011.json"})
+  for (const std::string& name : {page_file("000010"), std::string("000010.json"),
+                                  page_file("000011"), std::string("000011.json")})
     EXPECT_NE(std::find(kassa.begin(), kassa.end(), name), kassa.end()) << name;
   EXPECT_NE(read_file(root() / "KASSA" / "000011.json").find("\"title\": \"b\""),
             std::string::npos);
-  EXPECT_EQ(files_in(root() / "kitchen"), (std::vector<std::string>{"000001.json", "000001.pdf"}));
+  EXPECT_EQ(files_in(root() / "kitchen"), document_files("000001"));
 
   // A document written there by something else meanwhile keeps its number.
   write_file(root() / "KASSA" / "000012.json", "");
-  write_file(root() / "KASSA" / "000015.pdf", "");
+  write_file(root() / "KASSA" / page_file("000015"), "");
   print_page(1, "d", {{0, 0, 8, "d"}});
   EXPECT_NE(read_file(root() / "KASSA" / "000016.json").find("\"title\": \"d\""),
             std::string::npos);
@@ -249,6 +154,40 @@ TEST_F(DirectoryPrintersTest, AnIndexThatIsNoPrintersCannotBeOpenedOrPrintedOn) 
   }
   for (const char* name : {"Bar", "KASSA", "kitchen"})
     EXPECT_TRUE(files_in(root() / name).empty()) << name;
+}
+
+// The whole record of a document with an identity: byte for byte the same on every system.
+TEST_F(DirectoryPrintersTest, TheRecordOfADocumentWithItsIdentity) {
+  system_.print(2, PrintedPage{"Заказ 12",
+                               {{10, 0, 16, "Шашлык"}, {0, 50, 9, ""}, {-5, 2000, 9, "Ёлка ✓"}},
+                               "job 7/1 #2"});
+  EXPECT_EQ(read_file(root() / "kitchen" / "000001.json"),
+            "{\"printer\": \"kitchen\", \"index\": 2, \"title\": \"Заказ 12\", \"document\": "
+            "\"job 7/1 #2\", \"texts\": [{\"x\": 10, \"y\": 0, \"pt\": 16, \"text\": \"Шашлык\"}, "
+            "{\"x\": -5, \"y\": 2000, \"pt\": 9, \"text\": \"Ёлка ✓\"}]}\n");
+}
+
+// A document is found by its identity in its own printer's folder once its record is in place;
+// a record still under its temporary name is not there yet.
+TEST_F(DirectoryPrintersTest, ADocumentIsFoundByItsIdentity) {
+  system_.print(1, PrintedPage{"Заказ", {{0, 0, 8, "x"}}, "7/1 \"kassa\""});
+  write_file(root() / "KASSA" / ".000002.json.part",
+             "{\"printer\": \"KASSA\", \"index\": 1, \"title\": \"Заказ\", \"document\": "
+             "\"7/2\", \"texts\": []}\n");
+  struct Lookup {
+    int index;
+    std::string identity;
+    DocumentPresence presence;
+  };
+  for (const Lookup& l :
+       {Lookup{1, "7/1 \"kassa\"", DocumentPresence::Found},
+        Lookup{1, "7/1", DocumentPresence::NotFound}, Lookup{1, "7/2", DocumentPresence::NotFound},
+        Lookup{0, "7/1 \"kassa\"", DocumentPresence::NotFound},
+        Lookup{1, "", DocumentPresence::CannotTell},
+        Lookup{3, "7/1 \"kassa\"", DocumentPresence::CannotTell}}) {
+    SCOPED_TRACE(std::to_string(l.index) + " " + l.identity);
+    EXPECT_EQ(system_.find_document(l.index, l.identity), l.presence);
+  }
 }
 
 }  // namespace

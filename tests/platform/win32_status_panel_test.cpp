@@ -45,6 +45,8 @@ TEST(Win32StatusPanel, ShowsTheDesignAndAnswersTheService) {
   run_pending_messages();
   HWND window = panel.window();
   EXPECT_EQ(text_of(window), "ДРАЙВЕР TALVEX");
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_TRUE(IsWindowVisible(window));
   RECT bounds{};
   GetWindowRect(window, &bounds);
