@@ -33,6 +33,7 @@ std::vector<fs::path> sorted_entries(const fs::path& folder) {
   return out;
 }
 
+// The page is a PDF, or a metafile where the Windows program wrote it.
 PrintedDocument read_record(const fs::path& path) {
   PrintedDocument d;
   d.record = path;
@@ -41,7 +42,7 @@ PrintedDocument read_record(const fs::path& path) {
       QJsonDocument::fromJson(QByteArray::fromStdString(read_file(path)), &error).object();
   if (error.error != QJsonParseError::NoError)
     d.damage = "the record does not read: " + error.errorString().toStdString();
-  else if (!fs::exists(d.pdf()))
+  else if (!fs::exists(d.pdf()) && !fs::exists(fs::path(path).replace_extension(".emf")))
     d.damage = "no page " + d.pdf().filename().string() + " beside the record";
   d.printer = record.value("printer").toString().toStdString();
   d.index = record.value("index").toInt(-1);
