@@ -4,27 +4,22 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <string_view>
 
-#include "platform/character_height.h"
+#include "platform/escpos/escpos_raster.h"
+#include "platform/escpos/receipt_options.h"
+#include "platform/win32/gdi_page.h"
+#include "platform/win32/opened_printer.h"
+#include "platform/win32/raw_spool.h"
 #include "platform/win32/wide_text.h"
 
 namespace talvex::platform::win32 {
 namespace {
 
-// The model's coordinates are dots of a 203-dpi receipt printer.
-constexpr int kModelDpi = 203;
-
-// The font of every text: the system's dialog face, regular, `height` dots high (the em height, as
-// a negative height asks for it).
-HFONT make_font(int height) {
-  LOGFONTW font{};
-  font.lfHeight = -height;
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
+// The driver Windows gives a printer that takes text and raw data as they come.
+constexpr std::wstring_view kTextOnlyDriver = L"Generic / Text Only";
+// Raw receipts are drawn in the printer's own dots.
+constexpr int kReceiptDpi = 203;
 
 [[noreturn]] void fail(const std::string& what) {
   throw PrinterError(what + ": " + system_error_text(GetLastError()));
@@ -47,27 +42,75 @@ class PrinterDc {
   HDC dc_;
 };
 
-void draw_texts(HDC dc, const PrintedPage& page) {
-  const int dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
-  const int dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
-  SetBkMode(dc, OPAQUE);
-  SetBkColor(dc, RGB(255, 255, 255));
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetTextAlign(dc, TA_TOP | TA_LEFT | TA_NOUPDATECP);
-  for (const DrawnText& t : page.texts) {
-    HFONT font = make_font(character_height(t.points, dpi_y));
-    if (font == nullptr)
-      fail("Cannot make a font of " + std::to_string(t.points) + " points");
-    HGDIOBJ before = SelectObject(dc, font);
-    const std::wstring text = wide(t.text);
-    const BOOL drawn =
-        ExtTextOutW(dc, MulDiv(t.x, dpi_x, kModelDpi), MulDiv(t.y, dpi_y, kModelDpi), 0, nullptr,
-                    text.c_str(), static_cast<UINT>(text.size()), nullptr);
-    SelectObject(dc, before);
-    DeleteObject(font);
-    if (!drawn)
-      fail("Cannot draw on the page");
+std::wstring driver_name(const OpenedPrinter& printer, const std::string& name) {
+  DWORD needed = 0;
+  GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
+  std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(PRINTER_INFO_2W)));
+  if (!GetPrinterW(printer.get(), 2, buffer.data(), static_cast<DWORD>(buffer.size()), &needed))
+    fail("Cannot read the driver of the printer " + name);
+  const wchar_t* driver = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data())->pDriverName;
+  return driver != nullptr ? driver : L"";
+}
+
+// A text value of the printer's data, or nothing where the printer has none of that name.
+std::optional<std::string> printer_data(const OpenedPrinter& printer, const std::string& name,
+                                        const char* value_name) {
+  std::wstring value = wide(value_name);
+  DWORD type = 0;
+  DWORD needed = 0;
+  std::vector<BYTE> buffer(64);
+  DWORD result = ERROR_MORE_DATA;
+  while (result == ERROR_MORE_DATA) {
+    result = GetPrinterDataW(printer.get(), value.data(), &type, buffer.data(),
+                             static_cast<DWORD>(buffer.size()), &needed);
+    if (result == ERROR_MORE_DATA)
+      buffer.resize(std::max<std::size_t>(needed, buffer.size() * 2));
   }
+  if (result == ERROR_FILE_NOT_FOUND)
+    return std::nullopt;
+  if (result != ERROR_SUCCESS)
+    throw PrinterError("Printer " + name + ": cannot read " + value_name + ": " +
+                       system_error_text(result));
+  if (type != REG_SZ)
+    throw PrinterError("Printer " + name + ": " + value_name + " is not a text");
+  // The stored text may or may not end with its null character.
+  std::wstring text(reinterpret_cast<const wchar_t*>(buffer.data()),
+                    std::min<std::size_t>(needed, buffer.size()) / sizeof(wchar_t));
+  text.erase(std::find(text.begin(), text.end(), L'\0'), text.end());
+  return utf8(text);
+}
+
+escpos::ReceiptSetup printer_setup(const std::string& name) {
+  const OpenedPrinter printer(name);
+  return escpos::receipt_setup("Printer " + name, driver_name(printer, name) == kTextOnlyDriver,
+                               printer_data(printer, name, escpos::kFormatOption),
+                               printer_data(printer, name, escpos::kRollOption));
+}
+
+// Draws the page on the printer's own device context through its driver.
+int spool_drawn(const std::string& printer, const PrintedPage& page) {
+  const PrinterDc dc(printer);
+  const std::wstring title = wide(page.title);
+  DOCINFOW document{};
+  document.cbSize = sizeof document;
+  document.lpszDocName = title.c_str();
+  const int job = StartDocW(dc.get(), &document);
+  if (job <= 0)
+    fail("Cannot start the document " + page.title);
+  try {
+    if (StartPage(dc.get()) <= 0)
+      fail("Cannot start the page");
+    draw_page(dc.get(), page, GetDeviceCaps(dc.get(), LOGPIXELSX),
+              GetDeviceCaps(dc.get(), LOGPIXELSY));
+    if (EndPage(dc.get()) <= 0)
+      fail("Cannot end the page");
+  } catch (...) {
+    AbortDoc(dc.get());
+    throw;
+  }
+  if (EndDoc(dc.get()) <= 0)
+    fail("Cannot spool the document " + page.title);
+  return job;
 }
 
 }  // namespace
@@ -112,27 +155,12 @@ bool SpoolerPrintSystem::can_open(int index) {
 std::string SpoolerPrintSystem::print(int index, const PrintedPage& page) {
   if (!can_open(index))
     throw PrinterError("Printer index out of range.");
-  const PrinterDc dc(names_[static_cast<std::size_t>(index)]);
-  const std::wstring title = wide(page.title);
-  DOCINFOW document{};
-  document.cbSize = sizeof document;
-  document.lpszDocName = title.c_str();
-  const int job = StartDocW(dc.get(), &document);
-  if (job <= 0)
-    fail("Cannot start the document " + page.title);
-  try {
-    if (StartPage(dc.get()) <= 0)
-      fail("Cannot start the page");
-    draw_texts(dc.get(), page);
-    if (EndPage(dc.get()) <= 0)
-      fail("Cannot end the page");
-  } catch (...) {
-    AbortDoc(dc.get());
-    throw;
-  }
-  if (EndDoc(dc.get()) <= 0)
-    fail("Cannot spool the document " + page.title);
-  return std::to_string(job);
+  const std::string& printer = names_[static_cast<std::size_t>(index)];
+  const escpos::ReceiptSetup setup = printer_setup(printer);
+  if (!setup.escpos)
+    return std::to_string(spool_drawn(printer, page));
+  const MonoImage image = render_mono(page, kReceiptDpi, setup.roll.dots_at_203);
+  return std::to_string(spool_raw(printer, page.title, escpos::encode_receipt(image)));
 }
 
 }  // namespace talvex::platform::win32
