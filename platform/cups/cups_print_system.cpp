@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/escpos/escpos_raster.h"
+#include "platform/escpos/receipt_options.h"
 #include "platform/qt/page_renderer.h"
 
 namespace talvex::platform {
@@ -20,19 +21,6 @@ namespace {
 
 constexpr int kDefaultDpi = 203;
 
-// The rolls a queue can say it holds: the paper's width and the dots a printer prints across it
-// at 203 dpi (other resolutions print the same width).
-struct RollSize {
-  std::string_view option;  // the value of talvex-roll
-  double width_mm;
-  int dots_at_203;
-};
-constexpr RollSize kRolls[] = {{"80", 80.0, 576}, {"58", 58.0, 384}};
-
-// Queue options of our own, set with `lpadmin -p QUEUE -o talvex-...-default=VALUE`; CUPS hands
-// them to clients without the -default suffix.
-constexpr const char* kFormatOption = "talvex-format";
-constexpr const char* kRollOption = "talvex-roll";
 // The job attribute that carries a document's identity: kept with the job, in its history too,
 // and shown by no ordinary tool, unlike the title.
 constexpr const char* kDocumentAttribute = "talvex-document";
@@ -97,38 +85,18 @@ int vertical_dpi(cups_dest_t* dest) {
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 
-enum class Format { Pdf, Escpos };
-
 // How a queue wants its pages: ESC/POS raster for a queue without a driver (a receipt printer set
-// up raw), PDF for one with a driver, unless talvex-format says otherwise; on the roll talvex-roll
-// names, 80 mm when it names none. A value we do not know fails the page rather than printing it
-// in a form the printer may not take.
-struct QueueSetup {
-  Format format = Format::Pdf;
-  RollSize roll = kRolls[0];
-};
-
-QueueSetup queue_setup(const cups_dest_t& dest) {
-  QueueSetup setup;
-  const char* format = cupsGetOption(kFormatOption, dest.num_options, dest.options);
-  if (format == nullptr) {
-    const char* model = cupsGetOption("printer-make-and-model", dest.num_options, dest.options);
-    setup.format = model != nullptr && model == kRawMakeAndModel ? Format::Escpos : Format::Pdf;
-  } else if (std::strcmp(format, "escpos") == 0) {
-    setup.format = Format::Escpos;
-  } else if (std::strcmp(format, "pdf") != 0) {
-    throw PrinterError(std::string("Queue ") + dest.name + ": " + kFormatOption + " is '" + format +
-                       "', not escpos or pdf");
-  }
-  if (const char* roll = cupsGetOption(kRollOption, dest.num_options, dest.options)) {
-    const auto known = std::find_if(std::begin(kRolls), std::end(kRolls),
-                                    [&](const RollSize& r) { return r.option == roll; });
-    if (known == std::end(kRolls))
-      throw PrinterError(std::string("Queue ") + dest.name + ": " + kRollOption + " is '" + roll +
-                         "', not 80 or 58");
-    setup.roll = *known;
-  }
-  return setup;
+// up raw), PDF for one with a driver, unless its talvex-format option says otherwise, on the roll
+// its talvex-roll option names. Options of our own are set with `lpadmin -p QUEUE -o
+// talvex-...-default=VALUE`; CUPS hands them to clients without the -default suffix.
+escpos::ReceiptSetup queue_setup(const cups_dest_t& dest) {
+  const auto option = [&](const char* name) -> std::optional<std::string> {
+    const char* value = cupsGetOption(name, dest.num_options, dest.options);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const std::optional<std::string> model = option("printer-make-and-model");
+  return escpos::receipt_setup(std::string("Queue ") + dest.name, model == kRawMakeAndModel,
+                               option(escpos::kFormatOption), option(escpos::kRollOption));
 }
 
 // The queue's options as job options, without our own, which mean nothing to CUPS, and the
@@ -299,12 +267,12 @@ std::string CupsPrintSystem::print(int index, const PrintedPage& page) {
   const DestPtr dest = named_dest(queue);
   if (!dest)
     throw PrinterError(cupsLastErrorString());
-  const QueueSetup setup = queue_setup(*dest);
+  const escpos::ReceiptSetup setup = queue_setup(*dest);
   const int dpi = vertical_dpi(dest.get());
   const int dots = static_cast<int>(std::lround(setup.roll.dots_at_203 * dpi / 203.0));
   const JobOptions options(*dest, page.identity);
 
-  if (setup.format == Format::Escpos) {
+  if (setup.escpos) {
     return std::to_string(submit_raw(
         dest->name, page.title, escpos::encode_receipt(qt::render_mono(page, dpi, dots)), options));
   }

@@ -8,78 +8,19 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "tests/platform/wine_spooler.h"
 
 namespace talvex::platform::win32 {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// The files of the documents the scheduler captured on `queue` under `title`, as submitted,
-// waiting up to a minute for the first.
-std::vector<fs::path> captured(const std::string& queue, const std::string& title) {
-  const char* servers = std::getenv("TALVEX_TEST_SERVERS");
-  if (servers == nullptr)
-    throw std::runtime_error("TALVEX_TEST_SERVERS is not set: run the tests with ctest");
-  const fs::path folder = fs::path(servers) / "cups" / "out" / queue;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  std::vector<fs::path> out;
-  while (out.empty() && std::chrono::steady_clock::now() < deadline) {
-    for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
-      const std::string name = e.path().filename().string();
-      if (e.path().extension() == ".title" && name.front() != '.' && read_file(e.path()) == title)
-        out.push_back(fs::path(e.path()).replace_extension(".data"));
-    }
-    if (out.empty())
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return out;
-}
-
-// What a command of the build machine prints on standard output. Wine starts Unix programs but
-// does not wait for them, so the command writes into a file that it renames into place when it
-// ends, in the test's Wine prefix (a folder of the build machine), and the test waits for that.
-std::string build_machine_output(const std::string& command) {
-  static int commands = 0;
-  const char* prefix = std::getenv("WINEPREFIX");
-  if (prefix == nullptr)
-    throw std::runtime_error("WINEPREFIX is not set: run the tests with ctest");
-  const std::string out = std::string(prefix) + "/output-" + std::to_string(GetCurrentProcessId()) +
-                          "-" + std::to_string(++commands);
-  std::wstring line =
-      L"/bin/sh -c \"" +
-      wide(command + " >'" + out + ".part' && mv '" + out + ".part' '" + out + "'") + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    throw std::runtime_error("cannot start /bin/sh: " + system_error_text(GetLastError()));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  while (!fs::exists(out) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const std::string text = read_file(out);
-  fs::remove(out);
-  return text;
-}
+using testing::build_machine_output;
+using testing::captured;
+using testing::read_file;
 
 int index_of(const std::vector<std::string>& names, const std::string& name) {
   for (std::size_t i = 0; i < names.size(); ++i) {
