@@ -3,6 +3,7 @@
 #include <charconv>
 #include <climits>
 #include <functional>
+#include <iostream>
 #include <string_view>
 
 #include "app/argument_reader.h"
@@ -129,6 +130,25 @@ std::string usage(const std::string& program) {
 
 std::string version_text() {
   return std::string("talvex ") + TALVEX_VERSION + "\n";
+}
+
+std::optional<int> answer_command_line(const std::string& program,
+                                       const std::vector<std::string>& args, CommandLine& options) {
+  try {
+    options = parse_command_line(args);
+  } catch (const CommandLineError& e) {
+    std::cerr << program << ": " << e.what() << "\n\n" << usage(program);
+    return 2;
+  }
+  if (options.help) {
+    std::cout << usage(program);
+    return 0;
+  }
+  if (options.version) {
+    std::cout << version_text();
+    return 0;
+  }
+  return std::nullopt;
 }
 
 }  // namespace talvex::app

@@ -39,4 +39,10 @@ std::string usage(const std::string& program);
 // The program's name and version, as --version prints it, ending in a line break.
 std::string version_text();
 
+// Reads the arguments that follow the program name into `options`. Prints the usage (--help), the
+// version (--version) or the mistake in them followed by the usage, and returns the program's exit
+// code then (0, or 2 for a mistake); nothing when the service is to start.
+std::optional<int> answer_command_line(const std::string& program,
+                                       const std::vector<std::string>& args, CommandLine& options);
+
 }  // namespace talvex::app

@@ -11,11 +11,13 @@
 
 #include "app/application_title.h"
 #include "app/command_line.h"
+#include "app/panel_actions.h"
 #include "app/print_service.h"
 #include "app/single_service.h"
 #include "app/startup_failure.h"
 #include "data/option_files.h"
 #include "platform/clock.h"
+#include "platform/cups/cups_print_system.h"
 #include "platform/files/directory_print_system.h"
 #include "platform/module_address.h"
 #include "platform/network.h"
@@ -28,23 +30,6 @@
 #include "platform/qt/status_panel.h"
 #include "platform/qt/termination.h"
 #include "platform/qt/ticker.h"
-#ifdef _WIN32
-#include "platform/qprinter/qprinter_print_system.h"
-#else
-#include "platform/cups/cups_print_system.h"
-#endif
-
-namespace {
-
-using talvex::app::PrintService;
-
-#ifdef _WIN32
-using SystemPrintSystem = talvex::platform::QPrinterPrintSystem;
-#else
-using SystemPrintSystem = talvex::platform::CupsPrintSystem;
-#endif
-
-}  // namespace
 
 int main(int argc, char** argv) {
   namespace app = talvex::app;
@@ -54,21 +39,9 @@ int main(int argc, char** argv) {
 
   const std::string program = argc > 0 ? argv[0] : "talvex";
   app::CommandLine options;
-  try {
-    options =
-        app::parse_command_line(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
-  } catch (const app::CommandLineError& e) {
-    std::cerr << program << ": " << e.what() << "\n\n" << app::usage(program);
-    return 2;
-  }
-  if (options.help) {
-    std::cout << app::usage(program);
-    return 0;
-  }
-  if (options.version) {
-    std::cout << app::version_text();
-    return 0;
-  }
+  if (const auto code = app::answer_command_line(
+          program, std::vector<std::string>(argv + std::min(argc, 1), argv + argc), options))
+    return *code;
 
   qt::prepare_process();
   qt::quiet_qt_notes();
@@ -131,28 +104,20 @@ int main(int argc, char** argv) {
   if (options.printers_dir)
     print_system = std::make_unique<platform::DirectoryPrintSystem>(*options.printers_dir);
   else
-    print_system = std::make_unique<SystemPrintSystem>();
+    print_system = std::make_unique<platform::CupsPrintSystem>();
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
-  PrintService service(connection, {panel, printer, message_box, clock, title,
-                                    platform::computer_name(), options.tick});
+  app::PrintService service(connection, {panel, printer, message_box, clock, title,
+                                         platform::computer_name(), options.tick});
   try {
     service.open_database();
   } catch (const std::exception& e) {
     return fail_start(e);
   }
 
-  using platform::PanelButton;
-  panel.on_button(PanelButton::Kassa, [&service] { service.test_print_on_role("KASSA"); });
-  panel.on_button(PanelButton::Bar, [&service] { service.test_print_on_role("BAR"); });
-  panel.on_button(PanelButton::Kitchen, [&service] { service.test_print_on_role("KITCHEN"); });
-  panel.on_button(PanelButton::Control, [&service] { service.test_print_on_role("CONTROL"); });
-  panel.on_button(PanelButton::PrintOnChosenPort,
-                  [&service] { service.test_print_on_chosen_port(); });
-  panel.on_button(PanelButton::Hide, [&service] { service.hide_panel(); });
-  panel.on_button(PanelButton::Close, [&service] { service.close(); });
-  panel.on_button(PanelButton::PrinterList, [&service] { service.show_printer_list(); });
+  for (auto& [button, action] : app::panel_actions([&service] { return &service; }))
+    panel.on_button(button, std::move(action));
   panel.on_closed([] { QApplication::quit(); });
 
   service.start();

@@ -10,6 +10,7 @@
 
 #include "app/application_title.h"
 #include "app/command_line.h"
+#include "app/panel_actions.h"
 #include "app/print_service.h"
 #include "app/single_service.h"
 #include "app/startup_failure.h"
@@ -40,20 +41,8 @@ int main() {
   const std::string path = platform::program_path();
   const std::string program = "talvex";
   app::CommandLine options;
-  try {
-    options = app::parse_command_line(win32::program_arguments());
-  } catch (const app::CommandLineError& e) {
-    std::cerr << program << ": " << e.what() << "\n\n" << app::usage(program);
-    return 2;
-  }
-  if (options.help) {
-    std::cout << app::usage(program);
-    return 0;
-  }
-  if (options.version) {
-    std::cout << app::version_text();
-    return 0;
-  }
+  if (const auto code = app::answer_command_line(program, win32::program_arguments(), options))
+    return *code;
 
   const std::string title = app::application_title(path.empty() ? program : path);
   const auto fail_start = [console](const std::exception& e) {
@@ -99,8 +88,9 @@ int main() {
     const std::string& dir = *options.printers_dir;
     print_system = std::make_unique<platform::DirectoryPrintSystem>(
         std::filesystem::path(std::u8string(dir.begin(), dir.end())));
-  } else
+  } else {
     print_system = std::make_unique<win32::SpoolerPrintSystem>();
+  }
   platform::Printer printer(*print_system);
   platform::SystemClock clock;
 
@@ -114,38 +104,30 @@ int main() {
     return fail_start(e);
   }
 
-  // What the window and the icon ask of the service; nothing once the service has ended.
-  const auto to_service = [&service](std::function<void(app::PrintService&)> action) {
-    return [&service, action] {
-      if (service)
-        action(*service);
-    };
-  };
-  using platform::PanelButton;
-  using S = app::PrintService;
-  panel.on_button(PanelButton::Kassa, to_service([](S& s) { s.test_print_on_role("KASSA"); }));
-  panel.on_button(PanelButton::Bar, to_service([](S& s) { s.test_print_on_role("BAR"); }));
-  panel.on_button(PanelButton::Kitchen, to_service([](S& s) { s.test_print_on_role("KITCHEN"); }));
-  panel.on_button(PanelButton::Control, to_service([](S& s) { s.test_print_on_role("CONTROL"); }));
-  panel.on_button(PanelButton::PrintOnChosenPort,
-                  to_service([](S& s) { s.test_print_on_chosen_port(); }));
-  panel.on_button(PanelButton::Hide, to_service([](S& s) { s.hide_panel(); }));
-  panel.on_button(PanelButton::Close, to_service([](S& s) { s.close(); }));
-  panel.on_button(PanelButton::PrinterList, to_service([](S& s) { s.show_printer_list(); }));
+  // A click or a tick that comes after the service has ended does nothing.
+  for (auto& [button, action] : app::panel_actions([&service] { return service.get(); }))
+    panel.on_button(button, std::move(action));
   panel.on_closed([] { win32::end_message_loop(); });
 
   service->start();
   std::cout << app::running_text(connection) << std::endl;
 
-  auto timer1 =
-      std::make_unique<win32::Ticker>(options.tick, to_service([](S& s) { s.data_check_tick(); }));
-  auto timer2 =
-      std::make_unique<win32::Ticker>(options.tick, to_service([](S& s) { s.queue_check_tick(); }));
+  auto timer1 = std::make_unique<win32::Ticker>(options.tick, [&service] {
+    if (service)
+      service->data_check_tick();
+  });
+  auto timer2 = std::make_unique<win32::Ticker>(options.tick, [&service] {
+    if (service)
+      service->queue_check_tick();
+  });
   timer1->start();
   timer2->start();
 
   auto icon = std::make_unique<win32::NotificationIcon>(title);
-  icon->on_click(to_service([](S& s) { s.show_panel(); }));
+  icon->on_click([&service] {
+    if (service)
+      service->show_panel();
+  });
   if (win32::NotificationIcon::available()) {
     icon->show();
   } else {
