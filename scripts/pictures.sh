@@ -16,11 +16,13 @@ build=${1:-$root/build/release}
 out=${2:-$root/build/pictures}
 tick_ms=100
 
-# Light tools only: Xvfb, xwd (x11-apps) and netpbm to turn its dump into a PNG.
+# Light tools only: Xvfb, xwd (x11-apps) and netpbm to turn its dump into a PNG, xdotool to click
+# the Windows program's icon.
 need=()
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xwd >/dev/null || need+=(x11-apps)
 command -v xwdtopnm >/dev/null || need+=(netpbm)
+command -v xdotool >/dev/null || need+=(xdotool)
 command -v pdftoppm >/dev/null || need+=(poppler-utils)
 find_program mariadbd mariadb-server >/dev/null 2>&1 || need+=(mariadb-server)
 if [ ${#need[@]} -gt 0 ]; then
@@ -137,5 +139,23 @@ WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
   /usr/lib/wine/wine64 "$root/build/windows/talvex.exe" --port "$port" --printers "Z:$printers" \
   --tick-ms "$tick_ms" >"$work/talvex-windows.log" 2>&1 &
 windows_pid=$!
+# Wine's notification area is a small window of its own; a click on the icon in it shows the panel,
+# as on Windows.
+for _ in $(seq 600); do
+  xwininfo -root -tree 2>/dev/null | grep -q '"Wine System Tray"' && break
+  sleep 0.1
+done
+tray=$(xwininfo -root -tree 2>/dev/null | sed -n 's/.*"Wine System Tray".* \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\3 \4/p' | head -n1)
+if [ -z "$tray" ]; then
+  echo "pictures: Wine showed no notification area:" >&2
+  cat "$work/talvex-windows.log" >&2
+  exit 1
+fi
+# The icon is the first in the area; its middle is 8 pixels in from the area's corner.
+read -r tray_x tray_y <<<"$tray"
+sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 5 / 1000 }')"
+xdotool mousemove "$((tray_x + 8))" "$((tray_y + 8))" click 1
+# The area stays in the corner over the panel; for the picture it moves aside.
+xdotool search --name '^Wine System Tray$' windowmove %@ 900 900
 grab_panel "$windows_pid" "$work/talvex-windows.log" panel-windows.png 600
 ls "$out"/*.png

@@ -92,9 +92,9 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
   RegisterClassExW(&window_class);  // fails harmlessly when a panel registered it before
 
   // Borderless, with the taskbar button; shown later, without taking the focus.
-  window_ = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(),
-                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, kPanelDesignWidth, kPanelDesignHeight,
-                            nullptr, nullptr, instance, this);
+  window_ =
+      CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(), WS_POPUP, 0, 0,
+                      kPanelDesignWidth, kPanelDesignHeight, nullptr, nullptr, instance, this);
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
   // The program's picture on the taskbar button and wherever Windows shows the window.
