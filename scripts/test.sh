@@ -7,7 +7,9 @@
 # ctest itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The Linux build's tests run the Windows program under Wine too: both sets of packages.
 "$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" --windows
 
 # From the repository root, where the scripts' `source=` directives point; -x follows them into
 # the sourced helpers.
