@@ -4,7 +4,8 @@
 # MariaDB Connector/C for Windows is built first from the libmariadb folder of Debian's own
 # `mariadb` source package, fetched from the deb-src counterparts of this machine's apt sources
 # (the machine's apt configuration is not changed), and kept in build/windows/connector: a second
-# run does not fetch or build it again. The library is LGPL and goes beside the program as a DLL.
+# run does not fetch or build it again. The library is LGPL and goes beside the program as a DLL,
+# its licence text beside it. Last, the installer: build/windows/talvex-<version>-x64.msi.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --windows
@@ -61,21 +62,28 @@ fetch_connector_source() {
   exit 1
 }
 
+# The library and its licence text, which goes into the installer with it. A cache from before the
+# licence was kept gets the source again for the licence alone.
 build_connector() {
-  [ -f "$connector/install/lib/mariadb/libmariadb.dll" ] && return
+  local dll=$connector/install/lib/mariadb/libmariadb.dll
+  local licence=$connector/install/COPYING.LIB
+  [ -f "$dll" ] && [ -f "$licence" ] && return
   fetch_connector_source
-  echo "Building MariaDB Connector/C for Windows (only the first time; a minute or two)..."
-  if ! {
-    cmake -S "$connector/source/libmariadb" -B "$connector/build" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_INSTALL_PREFIX="$connector/install" -DWITH_SSL=SCHANNEL -DWITH_UNIT_TESTS=OFF \
-      -DWITH_CURL=OFF && cmake --build "$connector/build" --target install
-  } >"$connector/build.log" 2>&1; then
-    cat "$connector/build.log" >&2
-    echo "build-windows: Connector/C did not build; its output is above." >&2
-    exit 1
+  if [ ! -f "$dll" ]; then
+    echo "Building MariaDB Connector/C for Windows (only the first time; a minute or two)..."
+    if ! {
+      cmake -S "$connector/source/libmariadb" -B "$connector/build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$connector/install" -DWITH_SSL=SCHANNEL -DWITH_UNIT_TESTS=OFF \
+        -DWITH_CURL=OFF && cmake --build "$connector/build" --target install
+    } >"$connector/build.log" 2>&1; then
+      cat "$connector/build.log" >&2
+      echo "build-windows: Connector/C did not build; its output is above." >&2
+      exit 1
+    fi
   fi
-  # The sources are not needed once the library is installed.
+  cp "$connector/source/libmariadb/COPYING.LIB" "$licence"
+  # The sources are not needed once the library and its licence are installed.
   rm -rf "$connector/source" "$connector/build" "$connector/apt"
 }
 
@@ -84,3 +92,5 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DTALVEX_WINDOWS_CONNECTOR="$connector/install" >/dev/null
 cmake --build "$build" -j "$(nproc)"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+"$root/scripts/build-msi.sh" "$build" "$version" "$build/talvex-$version-x64.msi"

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Checks the Windows installer that scripts/build-windows.sh made from a Windows build tree, under
+# Wine in a prefix of its own: a quiet install puts the build's program, client library, licence
+# text and README under Program Files\Talvex, with the Start-menu shortcut and the machine's Run
+# entry, and the installed program runs; an installer of a higher version replaces it, leaving one
+# product; an older one is refused; a quiet removal takes away all it installed and leaves the
+# venue's my.ini alone.
+# Usage: check-msi.sh BUILD_DIR VERSION
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "$1")
+version=$2
+msi=$build/talvex-$version-x64.msi
+if [ ! -f "$msi" ]; then
+  echo "check-msi: $msi is missing; scripts/build-windows.sh makes it." >&2
+  exit 1
+fi
+
+out=$(mktemp -d "$build/msi-check.XXXXXX")
+export WINEPREFIX=$out/prefix HOME=$out/home WINEDEBUG=-all
+# No .NET or browser engine to install, and no entries in the Unix desktop's menu for the shortcut.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine=/usr/lib/wine/wine64
+cleanup() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$out"
+}
+trap cleanup EXIT
+mkdir -p "$HOME"
+"$wine" wineboot -i >"$out/wineboot.log" 2>&1
+
+failures=0
+fail() {
+  echo "check-msi: $*" >&2
+  failures=$((failures + 1))
+}
+
+# msiexec reads a leading / as an option: it gets the files as Windows paths on drive Z:.
+windows_path() { echo "Z:${1//\//\\}"; }
+# msiexec ACTION PACKAGE LOG_NAME: quietly, with a full log shown when it fails.
+msiexec() {
+  local log=$out/$3.log
+  "$wine" msiexec "$1" "$(windows_path "$2")" /qn "/l*v" "$(windows_path "$log")"
+}
+show_log() { tr -d '\0\r' <"$out/$1.log" | tail -n 60 >&2; }
+
+install_dir=$WINEPREFIX/drive_c/Program\ Files/Talvex
+program='C:\Program Files\Talvex\talvex.exe'
+connector=$(sed -n 's/^TALVEX_WINDOWS_CONNECTOR:PATH=//p' "$build/CMakeCache.txt")
+# Each installed file and what it is a copy of.
+installed_files=(talvex.exe libmariadb.dll README.txt libmariadb-COPYING.LIB.txt)
+source_files=("$build/talvex.exe" "$build/libmariadb.dll" "$root/README.md"
+  "$connector/COPYING.LIB")
+
+# The version of each installed product named Talvex, one a line, from the list of programs that
+# Windows shows (the installer's own entries).
+installed_versions() {
+  { "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null ||
+    true; } | tr -d '\r' | awk -F '    ' '
+    function flush() { if (name == "Talvex") print version; name = version = "" }
+    /^HKEY_/ { flush() }
+    $2 == "DisplayName" { name = $4 }
+    $2 == "DisplayVersion" { version = $4 }
+    END { flush() }'
+}
+run_entry() {
+  { "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Talvex 2>/dev/null ||
+    true; } | tr -d '\r' | awk -F '    ' '$2 == "Talvex" { print $4 }'
+}
+# Wine's installer puts a per-machine shortcut in the user's Start menu, where Windows puts it in
+# the one of all users: either is looked in.
+shortcuts() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Talvex.lnk'; }
+
+# What an installed Talvex of version $1 must look like; $2 names the step.
+check_installed() {
+  local expected=$1 step=$2 i
+  local names
+  names=$(find "$install_dir" -mindepth 1 -maxdepth 1 ! -name my.ini -printf '%f\n' 2>/dev/null |
+    sort)
+  [ "$names" = "$(printf '%s\n' "${installed_files[@]}" | sort)" ] ||
+    fail "$step: Program Files\\Talvex holds: $(echo "$names" | tr '\n' ' ')"
+  for i in "${!installed_files[@]}"; do
+    cmp -s "$install_dir/${installed_files[$i]}" "${source_files[$i]}" ||
+      fail "$step: ${installed_files[$i]} is not ${source_files[$i]}"
+  done
+  local ran
+  ran=$("$wine" "$program" --version | tr -d '\r') || fail "$step: the installed program fails"
+  [ "$ran" = "talvex $version" ] || fail "$step: the installed program says '$ran'"
+  local versions
+  versions=$(installed_versions)
+  [ "$versions" = "$expected" ] ||
+    fail "$step: the installed products are '$(echo "$versions" | tr '\n' ' ')', not $expected"
+  [ "$(run_entry)" = "\"$program\"" ] || fail "$step: the Run entry is '$(run_entry)'"
+  local links
+  links=$(shortcuts)
+  if [ "$(echo "$links" | grep -c .)" -ne 1 ]; then
+    fail "$step: the Start-menu shortcuts are: $links"
+  elif ! tr -d '\0' <"$links" | grep -qF "$program"; then
+    fail "$step: the shortcut does not start $program"
+  fi
+}
+
+if ! msiexec /i "$msi" install; then
+  show_log install
+  fail "msiexec /i $msi failed"
+fi
+check_installed "$version" "install $version"
+
+# The venue's option files: one beside the program, one in the Windows folder.
+venue_files=("$install_dir/my.ini" "$WINEPREFIX/drive_c/windows/my.ini")
+for file in "${venue_files[@]}"; do
+  printf '[talvex]\nhost = 192.0.2.1\n' >"$file"
+done
+
+# A higher version from the same .wxs: the product version's build number plus one.
+IFS=. read -r major minor patch <<<"$version"
+higher=$major.$minor.$((patch + 1))
+higher_msi=$out/talvex-$higher-x64.msi
+"$root/scripts/build-msi.sh" "$build" "$higher" "$higher_msi"
+if ! msiexec /i "$higher_msi" upgrade; then
+  show_log upgrade
+  fail "msiexec /i $higher_msi over $version failed"
+fi
+check_installed "$higher" "upgrade to $higher"
+
+if msiexec /i "$msi" downgrade; then
+  fail "msiexec /i $msi over $higher succeeded"
+fi
+check_installed "$higher" "downgrade refused"
+
+if ! msiexec /x "$higher_msi" remove; then
+  show_log remove
+  fail "msiexec /x $higher_msi failed"
+fi
+for name in "${installed_files[@]}"; do
+  [ ! -e "$install_dir/$name" ] || fail "remove: $name is still there"
+done
+[ -z "$(installed_versions)" ] || fail "remove: still installed: $(installed_versions)"
+[ -z "$(run_entry)" ] || fail "remove: the Run entry is still there"
+[ -z "$(shortcuts)" ] || fail "remove: the shortcut is still there: $(shortcuts)"
+for file in "${venue_files[@]}"; do
+  [ "$(cat "$file" 2>/dev/null)" = "$(printf '[talvex]\nhost = 192.0.2.1')" ] ||
+    fail "remove: $file was changed or removed"
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "talvex-$version-x64.msi: installs, upgrades to $higher and removes as expected"
