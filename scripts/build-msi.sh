@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the Windows installer from a Windows build tree (scripts/build-windows.sh): the program, the
-# client library, its licence text and the README, as packaging/talvex.wxs lays them out.
+# client library, Talvex's and the library's licence texts and the README, as packaging/talvex.wxs lays them out.
 # Usage: build-msi.sh BUILD_DIR VERSION OUTPUT
 # VERSION is the product version, major.minor.build as Windows Installer compares them.
 set -euo pipefail
@@ -24,5 +24,6 @@ output=$(realpath "$output")
 relative() { realpath --relative-to="$build" "$1"; }
 cd "$build"
 wixl --arch x64 --output "$output" -D Version="$version" -D ProgramDir=. \
-  -D ConnectorLicence="$(relative "$licence")" -D Readme="$(relative "$root/README.md")" \
+  -D Licence="$(relative "$root/LICENSE")" -D ConnectorLicence="$(relative "$licence")" \
+  -D Readme="$(relative "$root/README.md")" \
   "$root/packaging/talvex.wxs"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows installer that scripts/build-windows.sh made from a Windows build tree, under
 # Wine in a prefix of its own: a quiet install puts the build's program, client library, licence
-# text and README under Program Files\Talvex, with the Start-menu shortcut and the machine's Run
+# texts and README under Program Files\Talvex, with the Start-menu shortcut and the machine's Run
 # entry, and the installed program runs; an installer of a higher version replaces it, leaving one
 # product; an older one is refused; a quiet removal takes away all it installed and leaves the
 # venue's my.ini alone.
@@ -48,8 +48,8 @@ install_dir=$WINEPREFIX/drive_c/Program\ Files/Talvex
 program='C:\Program Files\Talvex\talvex.exe'
 connector=$(sed -n 's/^TALVEX_WINDOWS_CONNECTOR:PATH=//p' "$build/CMakeCache.txt")
 # Each installed file and what it is a copy of.
-installed_files=(talvex.exe libmariadb.dll README.txt libmariadb-COPYING.LIB.txt)
-source_files=("$build/talvex.exe" "$build/libmariadb.dll" "$root/README.md"
+installed_files=(talvex.exe libmariadb.dll README.txt LICENSE.txt libmariadb-COPYING.LIB.txt)
+source_files=("$build/talvex.exe" "$build/libmariadb.dll" "$root/README.md" "$root/LICENSE"
   "$connector/COPYING.LIB")
 
 # The version of each installed product named Talvex, one a line, from the list of programs that
