@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scoped_environment.h"
 #include "tests/support/venue_test.h"
 
 namespace talvex::testing {
@@ -29,16 +28,7 @@ std::vector<std::string> timeless_texts(const PrintedDocument& d) {
   return texts;
 }
 
-class WindowsProgramTest : public VenueTest {
- protected:
-  // Wine's own programs (wineboot) in the test's Wine prefix, as launch_windows() runs talvex.exe.
-  std::unique_ptr<RunningProgram> run_in_prefix(const std::vector<std::string>& args,
-                                                const std::string& log) {
-    const ScopedEnvironment wine(
-        {{"WINEPREFIX", (folder_ / "wine").string()}, {"WINEDEBUG", "-all"}});
-    return std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
-  }
-};
+class WindowsProgramTest : public VenueTest {};
 
 TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram) {
   // The Linux program prints the demo's queue first, on the fixture's printers.
@@ -99,7 +89,7 @@ TEST_F(WindowsProgramTest, TheEndOfTheWindowsSessionEndsTheServiceAfterTheJobInH
 
   // Windows asks every program to end. Whether the request reaches the service while the job waits
   // or just after it, the service ends with the job whole and its row marked.
-  const auto session_end = run_in_prefix({"wineboot", "--end-session"}, "wineboot.log");
+  const auto session_end = run_in_wine(TALVEX_WINE, {"wineboot", "--end-session"}, "wineboot.log");
   locker.reset();
   ASSERT_TRUE(wait_for([this] { return !program_->running(); }, std::chrono::seconds(60)) ||
               !program_->running())

@@ -48,10 +48,8 @@ void VenueTest::TearDown() {
   program_.reset();
 #ifdef TALVEX_WINDOWS_PROGRAM
   // A Wine prefix's server outlives its last program by a few seconds; it goes before the folder.
-  if (fs::exists(folder_ / "wine")) {
-    const ScopedEnvironment prefix({{"WINEPREFIX", (folder_ / "wine").string()}});
-    RunningProgram(TALVEX_WINESERVER, {"--kill"}, folder_ / "wineserver.log").stop(0);
-  }
+  if (fs::exists(folder_ / "wine"))
+    run_in_wine(TALVEX_WINESERVER, {"--kill"}, "wineserver.log")->stop(0);
 #endif
   connection_.reset();
   if (own_server_) {
@@ -111,13 +109,19 @@ std::unique_ptr<RunningProgram> VenueTest::launch_windows(const fs::path& printe
     args.insert(args.end(), {"--printers", "Z:" + printers.string()});
   args.insert(args.end(), {"--tick-ms", std::to_string(tick_ms)});
   args.insert(args.end(), extra.begin(), extra.end());
+  auto program = run_in_wine(TALVEX_WINE, args, log);
+  EXPECT_TRUE(program->started());
+  return program;
+}
+
+std::unique_ptr<RunningProgram> VenueTest::run_in_wine(const std::string& program,
+                                                       const std::vector<std::string>& args,
+                                                       const std::string& log) {
   // Wine asks for no add-ons it would have to download, and keeps its notes to itself.
   const ScopedEnvironment wine({{"WINEPREFIX", (folder_ / "wine").string()},
                                 {"WINEDEBUG", "-all"},
                                 {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
-  auto program = std::make_unique<RunningProgram>(TALVEX_WINE, args, folder_ / log);
-  EXPECT_TRUE(program->started());
-  return program;
+  return std::make_unique<RunningProgram>(program, args, folder_ / log);
 }
 #endif
 

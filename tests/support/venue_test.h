@@ -85,6 +85,11 @@ class VenueTest : public ::testing::Test {
   std::unique_ptr<RunningProgram> launch_windows(const std::filesystem::path& printers, int tick_ms,
                                                  const std::vector<std::string>& extra,
                                                  const std::string& log);
+  // `program` (Wine, or one of its own programs) with `args` in the test's Wine prefix, writing to
+  // `log` in the test's folder.
+  std::unique_ptr<RunningProgram> run_in_wine(const std::string& program,
+                                              const std::vector<std::string>& args,
+                                              const std::string& log);
 #endif
 
   // Waits until `done` holds, checking every 50 ms, for at most `limit` (generous, for a slow
