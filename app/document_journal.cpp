@@ -49,11 +49,11 @@ void PrintService::read_journal() {
     // stopped, or runs elsewhere, is turned into this service's ticks, one more than it fills:
     // the tick the count starts on may have come late, and the next one catches up.
     if (entry.held_ms > 0 && entry.service != service_name_) {
-      std::int64_t& until = held_until_[entry.print_id];
+      std::int64_t& until = held_until_[entry.row_key];
       until = std::max(until, queue_ticks_ + (entry.held_ms + tick_ms - 1) / tick_ms + 1);
     }
-    const std::string id = entry.print_id;
-    journal_lines_[id].push_back(std::move(entry));
+    const std::string key = entry.row_key;
+    journal_lines_[key].push_back(std::move(entry));
   }
 }
 
@@ -66,14 +66,15 @@ void PrintService::journal_lost(const data::DataError& failure) {
   show_queue_state();
 }
 
-void PrintService::forget_in_journal(const std::set<std::string>& print_ids) {
-  in_journal([&] { db.journal.forget(print_ids); });
+void PrintService::forget_in_journal(const std::set<std::string>& row_keys) {
+  in_journal([&] { db.journal.forget(row_keys); });
 }
 
-void PrintService::keep_hold(const std::string& id, std::int32_t ticks) {
+void PrintService::keep_hold(const std::string& row_key, std::int32_t ticks) {
   try {
     in_journal([&] {
-      db.journal.hold(id, service_name_, static_cast<std::int64_t>(ticks) * services_.tick.count());
+      db.journal.hold(row_key, service_name_,
+                      static_cast<std::int64_t>(ticks) * services_.tick.count());
     });
   } catch (const data::DataError&) {
     // The hold is kept here in any case; the job's own failure is the one to show.

@@ -34,6 +34,12 @@ std::string queue_state_text(bool waiting, const std::vector<std::string>& passe
   return text + (passed_over.size() > kNamedRows ? ", …)" : ")");
 }
 
+// Row `r` of the queue slot.
+data::QueueRow queue_row(const data::QuerySlot& queue, std::size_t r) {
+  return {queue.text(r, "id"), queue.text(r, "type"), queue.text(r, "zakaz"),
+          queue.text(r, "podzakaz")};
+}
+
 // The queue row as the staff and the front end name it: "`print` row 16, predcheck, order 4",
 // with the sub-order of an order ticket.
 std::string queue_row_text(const data::QuerySlot& queue) {
@@ -135,14 +141,16 @@ bool PrintService::read_queue(std::vector<std::string>& passed_over) {
   data::QuerySlot& queue = db.queue;
   queue.reload("select * from print where status='no' ORDER BY id ASC");
 
-  // Forget failed or half-printed jobs whose rows no longer wait.
-  std::set<std::string> waiting;
+  // Forget failed or half-printed jobs whose rows no longer wait, or no longer ask for what they
+  // asked for: a row with a reused id starts afresh.
+  std::vector<std::string> keys;
   for (std::size_t r = 0; r < queue.row_count(); ++r)
-    waiting.insert(queue.text(r, "id"));
+    keys.push_back(data::journal_key(queue_row(queue, r)));
+  const std::set<std::string> waiting(keys.begin(), keys.end());
   std::set<std::string> gone;
-  for (const auto& [id, progress] : progress_) {
-    if (waiting.count(id) == 0)
-      gone.insert(id);
+  for (const auto& [key, progress] : progress_) {
+    if (waiting.count(key) == 0)
+      gone.insert(key);
   }
   std::erase_if(held_until_, [&](const auto& e) { return waiting.count(e.first) == 0; });
   std::erase_if(progress_, [&](const auto& e) { return waiting.count(e.first) == 0; });
@@ -159,7 +167,7 @@ bool PrintService::read_queue(std::vector<std::string>& passed_over) {
       passed_over.push_back(id);
       continue;
     }
-    const auto held = held_until_.find(id);
+    const auto held = held_until_.find(keys[r]);
     if (held != held_until_.end() && held->second > queue_ticks_)
       continue;
     queue.move_to(r);
@@ -185,16 +193,18 @@ void PrintService::print_receipt() {
 }
 
 void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
-  const std::string id = print_row_id;
+  // The job's memory, here and in the journal, belongs to the row as it reads now.
+  const data::QueueRow queued = queue_row(db.queue, db.queue.current_row());
+  const std::string key = data::journal_key(queued);
   const std::string row = queue_row_text(db.queue);
   const std::int32_t resume = queue_countdown;
-  tickets::JobProgress& progress = progress_[id];
+  tickets::JobProgress& progress = progress_[key];
   // Where the journal is kept, it knows best what the job has printed, on any computer.
-  JournalKeeper keeper(db.journal, id, service_name_, journal_kept_,
+  JournalKeeper keeper(db.journal, queued, service_name_, journal_kept_,
                        [this](const std::function<void()>& statement) { in_journal(statement); });
   if (journal_kept_) {
     progress = tickets::JobProgress{};
-    for (const data::JournalEntry& line : journal_lines_[id]) {
+    for (const data::JournalEntry& line : journal_lines_[key]) {
       if (line.state == "handed" || line.state == "ended") {
         progress.restore(line.document, {line.state == "ended", line.computer, line.printer,
                                          line.identity, line.discount});
@@ -216,17 +226,17 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
     // before waits the full 300 ticks whatever failed, or a status update that the database keeps
     // refusing would take the row ahead of the rows behind it at every check. The row waits
     // while the rows behind it print; the queue goes on as if no job had run.
-    const bool failed_before = held_until_.count(id) != 0;
+    const bool failed_before = held_until_.count(key) != 0;
     const std::int32_t wait =
         failed_before ? std::max(queue_countdown, kFailedJobTicks) : std::max(queue_countdown, 1);
-    held_until_[id] = queue_ticks_ + wait;
-    keep_hold(id, wait);
+    held_until_[key] = queue_ticks_ + wait;
+    keep_hold(key, wait);
     queue_countdown = resume;
     failed_job_row_ = row;
     throw;
   }
-  progress_.erase(id);
-  held_until_.erase(id);
+  progress_.erase(key);
+  held_until_.erase(key);
 }
 
 }  // namespace talvex::app

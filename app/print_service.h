@@ -120,18 +120,19 @@ class PrintService {
   void prepare_journal();
   void read_journal();
   void journal_lost(const data::DataError& failure);
-  void forget_in_journal(const std::set<std::string>& print_ids);
+  void forget_in_journal(const std::set<std::string>& row_keys);
   // Runs a journal statement while the journal is kept; a failure that means it cannot be kept
   // gives it up, any other is thrown.
   void in_journal(const std::function<void()>& statement);
   // Keeps a failed row's hold in the journal, for the other services and for the next start.
-  void keep_hold(const std::string& id, std::int32_t ticks);
+  void keep_hold(const std::string& row_key, std::int32_t ticks);
 
   Services services_;
   std::unique_ptr<Jobs> jobs_;
 
   // Rows of failed jobs wait until the queue timer has ticked this far, so the rows behind them go
-  // first; so do rows that another service holds in the journal.
+  // first; so do rows that another service holds in the journal. By the row's journal key, as
+  // everything the service remembers of a row: a row with a reused id is another row.
   std::int64_t queue_ticks_ = 0;
   std::map<std::string, std::int64_t> held_until_;
   // What each unfinished job has printed, so that its retry does not print it again.

@@ -305,7 +305,9 @@ std::vector<Document> Bench::print_job(Scenario& s, const JobKind& kind) {
   const std::string print_row_id = db.queue.text("id");
   // The job's progress kept in the journal, as the service keeps it.
   const bool journal_kept = true;
-  app::JournalKeeper keeper(db.journal, print_row_id, "benchmark", journal_kept,
+  const data::QueueRow row{print_row_id, db.queue.text("type"), db.queue.text("zakaz"),
+                           db.queue.text("podzakaz")};
+  app::JournalKeeper keeper(db.journal, row, "benchmark", journal_kept,
                             [](const std::function<void()>& statement) { statement(); });
   tickets::JobProgress progress;
   progress.set_place("benchmark", &keeper);

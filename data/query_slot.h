@@ -44,6 +44,7 @@ class QuerySlot {
 
   // Makes another row of the open result the current one.
   void move_to(std::size_t row);
+  std::size_t current_row() const { return current_; }
 
   // Every row of the open result, in the result's order. Throws DataError for a column the result
   // does not have.

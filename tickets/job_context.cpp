@@ -27,7 +27,7 @@ void send_document(JobContext& job, Page& page, const std::string& document,
 
 void mark_printed(JobContext& job) {
   if (job.progress.kept()) {
-    job.db.journal.mark_printed(job.print_row_id);
+    job.progress.mark_printed();
     return;
   }
   job.db.statements.execute(data::Sql("UPDATE `print` SET status='yes' WHERE id='") +

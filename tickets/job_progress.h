@@ -29,6 +29,9 @@ class ProgressKeeper {
   virtual void ended(const std::string& document, const std::string& spooler_job) = 0;
   // The printer refused the document: nothing of it came out.
   virtual void refused(const std::string& document) = 0;
+  // Marks the job's queue row printed and closes what is kept of it, in one statement. Its failure
+  // is the job's, whatever it is.
+  virtual void mark_printed() = 0;
 };
 
 // 64 random bits in hex, different in every process and every call.
@@ -66,6 +69,8 @@ class JobProgress {
 
   // Whether the progress is kept beyond this process.
   bool kept() const { return keeper_ != nullptr && keeper_->keeping(); }
+  // Marks the row printed where the progress is kept(); throws what the keeper throws.
+  void mark_printed() { keeper_->mark_printed(); }
   // The discount a bill's copy was printed with, which the next copy carries on when this one is
   // not printed again.
   std::int32_t discount_of(const std::string& document) const;

@@ -8,7 +8,7 @@ std::vector<std::string> RecordingPrintSystem::installed_printers() {
 }
 
 std::string RecordingPrintSystem::print(int index, const platform::PrintedPage& page) {
-  if (refuse_with)
+  if (refuse_with && jobs.size() >= refuse_from)
     throw platform::PrinterError(*refuse_with);
   jobs.push_back({index, printers.at(static_cast<std::size_t>(index)), page});
   return std::to_string(jobs.size());

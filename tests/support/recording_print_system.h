@@ -44,7 +44,8 @@ class RecordingPrintSystem final : public platform::PrintSystem {
   std::vector<std::string> printers;
   std::optional<int> default_index;
   std::set<int> unopenable;                    // printers whose documents cannot be begun
-  std::optional<std::string> refuse_with;      // print() throws this text when set
+  std::optional<std::string> refuse_with;      // print() throws this text when set...
+  std::size_t refuse_from = 0;                 // ... once this many jobs are recorded
   std::vector<platform::PrinterState> states;  // what printer_states() answers: unknown by default
   int list_calls = 0;
   int default_calls = 0;

@@ -13,8 +13,8 @@ namespace talvex::testing {
 // recorded as handed and as ended, and the row is marked with its journal lines.
 class KeptInJournal {
  public:
-  KeptInJournal(data::Database& db, const std::string& print_row_id)
-      : keeper_(db.journal, print_row_id, "test service", kept_,
+  KeptInJournal(data::Database& db, const data::QueueRow& row)
+      : keeper_(db.journal, row, "test service", kept_,
                 [](const std::function<void()>& statement) { statement(); }) {}
 
   // Makes `progress` keep itself here; a progress set back to {} must be given again.

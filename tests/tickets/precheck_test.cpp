@@ -345,7 +345,7 @@ TEST_F(PrecheckTest, RetriedSecondCopyCarriesTheFirstCopysDiscount) {
 // One copy costs the same number of statements whatever the size of the menu and the spread of
 // the order's line ids.
 TEST_F(PrecheckTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheLineIds) {
-  KeptInJournal journal(db, "100");
+  KeptInJournal journal(db, {"100", "predcheck", "10", ""});
   journal.keep(progress);
   client_with_discount();
   lines({{1, 1, 500}, {2, 2, 100}, {3, 1, 300}});

@@ -198,7 +198,7 @@ TEST_F(ReceiptTest, FailuresPrintNothingAndLeaveTheRowWaiting) {
 // One copy costs the same number of statements whatever the size of the menu and the spread of
 // the order's line and payment ids, its progress kept in the journal as the service keeps it.
 TEST_F(ReceiptTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheIds) {
-  KeptInJournal journal(db, "100");
+  KeptInJournal journal(db, {"100", "zakaz_close", "10", ""});
   journal.keep(progress);
   client_with_discount();
   lines({{1, 1, 500}, {2, 2, 100}});
