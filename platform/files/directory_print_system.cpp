@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/files/document_files.h"
 #include "platform/files/document_record.h"
 #include "platform/files/page_file.h"
 
@@ -57,13 +58,6 @@ void write_text_file(const fs::path& path, const std::string& text) {
   out.close();
   if (!out)
     throw PrinterError("Cannot write " + utf8_name(path) + ": " + std::strerror(errno));
-}
-
-void rename_file(const fs::path& from, const fs::path& to) {
-  std::error_code error;
-  fs::rename(from, to, error);
-  if (error)
-    throw PrinterError("Cannot write " + utf8_name(to) + ": " + error.message());
 }
 
 }  // namespace
@@ -144,8 +138,7 @@ std::string DirectoryPrintSystem::print(int index, const PrintedPage& page) {
   try {
     write_page_file(page, page_part);
     write_text_file(json_part, document_record(printer_name(index), index, page));
-    rename_file(page_part, page_file);
-    rename_file(json_part, json);
+    move_into_place({page_part, page_file}, {json_part, json});
     ++number;
   } catch (...) {
     std::error_code ignored;

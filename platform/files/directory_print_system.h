@@ -16,7 +16,8 @@ namespace talvex::platform {
 // page_file.h) and NNNNNN.json (the page's texts, the same on every system), numbered on from the
 // highest number there (listed once per folder; then on from the last document, so the folder is
 // not read for every page). Each file is written under a temporary name and renamed, the JSON
-// last, so a reader that waits for the JSON always finds the whole document. Printer names are
+// last, so a reader that waits for the JSON always finds the whole document; a page whose record
+// cannot follow is removed again, so a refused document leaves nothing. Printer names are
 // UTF-8 on both systems. Rendering needs a QGuiApplication on Linux.
 class DirectoryPrintSystem final : public PrintSystem {
  public:

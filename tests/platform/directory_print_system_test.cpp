@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/document_files.h"
 #include "platform/printer.h"
 #include "tests/platform/directory_printers_fixture.h"
 
@@ -188,6 +189,24 @@ TEST_F(DirectoryPrintersTest, ADocumentIsFoundByItsIdentity) {
     SCOPED_TRACE(std::to_string(l.index) + " " + l.identity);
     EXPECT_EQ(system_.find_document(l.index, l.identity), l.presence);
   }
+}
+
+// A document's two files appear together or not at all: a page whose record cannot follow it into
+// place (here the record's name is taken by a folder) is taken out again.
+TEST_F(DirectoryPrintersTest, APageWhoseRecordCannotFollowIsTakenOutAgain) {
+  const fs::path kitchen = root() / "kitchen";
+  const WrittenFile page{kitchen / ".000001.part", kitchen / page_file("000001")};
+  const WrittenFile record{kitchen / ".000001.json.part", kitchen / "000001.json"};
+  write_file(page.temporary, "page");
+  write_file(record.temporary, "{}");
+  fs::create_directory(record.final);
+  EXPECT_THROW(move_into_place(page, record), PrinterError);
+  EXPECT_FALSE(fs::exists(page.final));
+
+  fs::remove(record.final);
+  write_file(page.temporary, "page");
+  move_into_place(page, record);
+  EXPECT_EQ(files_in(kitchen), document_files("000001"));
 }
 
 }  // namespace
