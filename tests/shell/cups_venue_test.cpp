@@ -138,12 +138,12 @@ TEST_F(CupsVenueTest, DocumentTheSchedulerTookJustBeforeAKillIsFoundInItsHistory
                     scalar("select id from printers where name='BAR'") + "'");
 
   RunningProgram& program = start_on_system_printers(5);
-  const std::string waiting = wait_for_held_end();
+  const std::string waiting = wait_for_held_record();
   ASSERT_FALSE(waiting.empty()) << program.output();
   program.stop(SIGKILL);
   // The statement's session outlives the program until the server is told.
   sql("KILL " + waiting);
-  drop_held_end();
+  drop_held_record();
   ASSERT_EQ(scalar("select group_concat(state) from talvex_documents where print_id like '101 %'"),
             "handed");
 

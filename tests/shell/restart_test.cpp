@@ -202,5 +202,70 @@ TEST_F(RestartTest, RowSetBackToNoAfterItWasPrintedPrintsInFullOnTheNextStart) {
                                                 {"order ticket 101/1 on KITCHEN", 2}}));
 }
 
+TEST_F(RestartTest, QueueEmptiedWhileStoppedAndAnIdReusedPrintsTheNewRowInFull) {
+  // Row 1 asks for the tickets of sub-order 2 of order 1: its BAR ticket comes out, its KITCHEN
+  // printer's port names no printer, so the job fails half done and waits. The program is stopped.
+  sql("DELETE FROM print");
+  printed_before_.clear();
+  sql("INSERT INTO print (id, zakaz, podzakaz, type, status) VALUES (1, 1, 2, 'podzakaz', 'no')");
+  sql("UPDATE printers SET port=9 WHERE name='KITCHEN'");
+  RunningProgram& program = start(kTickMs);
+  ASSERT_TRUE(wait_for([&] {
+    return scalar("select count(*) from talvex_documents where document='job' and state='held'") ==
+           "1";
+  })) << program.output();
+  ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
+  ASSERT_TRUE(wait_for([&] { return !program.running(); }) || !program.running());
+
+  // While it is down, the front end empties its queue, which starts the ids again, and queues
+  // sub-order 1 of the same order; the kitchen printer is back.
+  sql("UPDATE printers SET port=2 WHERE name='KITCHEN'");
+  sql("TRUNCATE TABLE print");
+  sql("INSERT INTO print (zakaz, podzakaz, type, status) VALUES (1, 1, 'podzakaz', 'no')");
+  ASSERT_EQ(scalar("select id from print"), "1");
+
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+  std::multiset<std::string> printed;
+  for (const PrintedDocument& d : documents())
+    printed.insert(document_key(d));
+  EXPECT_EQ(printed,
+            (std::multiset<std::string>{"order ticket 1/1 on BAR", "order ticket 1/1 on CONTROL",
+                                        "order ticket 1/1 on KITCHEN", "order ticket 1/2 on BAR"}));
+  const VenueAudit audit = this->audit({}, {{"podzakaz", "1", "2"}});
+  EXPECT_TRUE(audit.clean()) << audit.report();
+  EXPECT_EQ(audit.printed_rows, 1);
+}
+
+TEST_F(RestartTest, SecondCopyOfABillPrintedAfterAKillCarriesTheFirstCopysDiscount) {
+  // The pre-check of order 1, whose client has a 10% discount; with the demo's control_printer
+  // "1" it has two copies. The record that the second copy is handed to its printer waits until
+  // the test has killed the program: the first copy is out, the second never reached the printer.
+  sql("DELETE FROM print");
+  printed_before_.clear();
+  sql("INSERT INTO print (id, zakaz, type, status) VALUES (1, 1, 'predcheck', 'no')");
+  hold_journal_record("INSERT", "NEW.document='second copy'");
+  RunningProgram& program = start(kTickMs);
+  const std::string held = wait_for_held_record();
+  ASSERT_FALSE(held.empty()) << program.output();
+  program.stop(SIGKILL);
+  sql("KILL " + held);
+  drop_held_record();
+
+  // The client's discount is cleared meanwhile: a client whose discount reads empty leaves the
+  // bill's discount as the first copy had it.
+  sql("UPDATE clients SET discount=NULL WHERE id=(select client from zakaz where id=1)");
+  start(kTickMs);
+  ASSERT_TRUE(wait_for_empty_queue());
+  const std::vector<PrintedDocument> bills = documents();
+  ASSERT_EQ(bills.size(), 2u);
+  for (const PrintedDocument& bill : bills) {
+    EXPECT_EQ(bill.text_starting("Скидка: "), "Скидка: 10% 2717 тг.") << bill.record;
+    EXPECT_TRUE(bill.text_starting("ПОВТОР").empty()) << bill.record;
+  }
+  const VenueAudit audit = this->audit();
+  EXPECT_TRUE(audit.clean()) << audit.report();
+}
+
 }  // namespace
 }  // namespace talvex::testing

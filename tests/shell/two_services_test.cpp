@@ -168,7 +168,7 @@ TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold
                     "'");
 
   RunningProgram& first = start(kTickMs);
-  const std::string cut = wait_for_held_end();
+  const std::string cut = wait_for_held_record();
   ASSERT_FALSE(cut.empty()) << first.output();
   sql("KILL " + cut);
   // The first service connects again and holds the row for 300 ticks; then it is held still, so

@@ -103,7 +103,8 @@ std::string VenueAudit::report() const {
 
 VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>& documents,
                        const std::set<std::string>& left_out,
-                       const std::map<std::string, int>& may_repeat) {
+                       const std::map<std::string, int>& may_repeat,
+                       const std::vector<DeletedRow>& deleted) {
   VenueAudit audit;
   const Rows setting = query(db,
                              "select value from settings where name='control_printer' "
@@ -124,6 +125,11 @@ VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>&
       ++allowed[key];
       required[key] += printed;
     }
+  }
+
+  for (const DeletedRow& row : deleted) {
+    for (const std::string& key : called_for(db, {"", row.type, row.zakaz, row.podzakaz}, control))
+      ++allowed[key];
   }
 
   std::map<std::string, int> printed;

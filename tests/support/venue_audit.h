@@ -38,12 +38,21 @@ struct VenueAudit {
 // 3/1 on BAR", "pre-check 4", "receipt 1 on CONTROL"), or empty for one it cannot have asked for.
 std::string document_key(const PrintedDocument& document);
 
+// A row that the front end deleted from `print` after its job had begun: what it asked for.
+struct DeletedRow {
+  std::string type;
+  std::string zakaz;
+  std::string podzakaz;
+};
+
 // Rows whose id is in `left_out` (printed before the documents were collected) are not audited.
 // `may_repeat` allows a document, by its key, to come out that many times more than the rows ask
 // for: a document that had ended before the program was killed and that its job, started anew,
-// printed again. Those are counted in `repeated`, not in `duplicates`.
+// printed again. Those are counted in `repeated`, not in `duplicates`. The documents of `deleted`
+// rows may be among the printed ones, each at most once, and none is required.
 VenueAudit audit_venue(data::Connection& db, const std::vector<PrintedDocument>& documents,
                        const std::set<std::string>& left_out = {},
-                       const std::map<std::string, int>& may_repeat = {});
+                       const std::map<std::string, int>& may_repeat = {},
+                       const std::vector<DeletedRow>& deleted = {});
 
 }  // namespace talvex::testing

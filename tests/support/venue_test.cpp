@@ -165,24 +165,24 @@ bool VenueTest::wait_until_serving(const RunningProgram& program) {
       [&program] { return program.output().find("Talvex is running for ") != std::string::npos; });
 }
 
-void VenueTest::hold_document_end(const std::string& condition) {
-  sql("CREATE TRIGGER held_end BEFORE UPDATE ON talvex_documents FOR EACH ROW "
-      "IF NEW.state='ended' AND (" +
+void VenueTest::hold_journal_record(const std::string& event, const std::string& condition) {
+  sql("CREATE TRIGGER held_record BEFORE " + event +
+      " ON talvex_documents FOR EACH ROW "
+      "IF " +
       condition +
-      ") THEN SET @slept = SLEEP(120); "
+      " THEN SET @slept = SLEEP(120); "
       "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='the test cut this record short'; END IF");
 }
 
-void VenueTest::drop_held_end() {
-  sql("DROP TRIGGER held_end");
+void VenueTest::drop_held_record() {
+  sql("DROP TRIGGER held_record");
 }
 
-std::string VenueTest::wait_for_held_end() {
+std::string VenueTest::wait_for_held_record() {
   std::string held;
   wait_for([&] {
     held = scalar("select id from information_schema.processlist where db='" + database_ +
-                  "' and id <> connection_id() and (info like '%SLEEP(120)%' or "
-                  "info like 'UPDATE `talvex_documents` SET state=''ended''%')");
+                  "' and id <> connection_id() and state='User sleep'");
     return !held.empty();
   });
   return held;

@@ -106,14 +106,18 @@ class VenueTest : public ::testing::Test {
   // Waits until no row of `print` waits.
   bool wait_for_empty_queue(std::chrono::seconds limit = std::chrono::seconds(90));
 
-  // Makes the journal's record that a document ended wait, once its writer reaches it, until the
-  // test kills the writer's session, and then fail: the document has come out, the journal never
-  // learns it. `condition` (SQL on NEW, the journal line as it would be) picks the record.
-  // drop_held_end() removes the trap.
-  void hold_document_end(const std::string& condition);
-  void drop_held_end();
+  // Makes the journal's statement that `event`s (INSERT or UPDATE) a line for which `condition`
+  // (SQL on NEW, the line as it would be) holds wait, once its writer reaches it, until the test
+  // kills the writer's session, and then fail: the record never lands. drop_held_record() removes
+  // the trap.
+  void hold_journal_record(const std::string& event, const std::string& condition);
+  // The same for the record that a document ended: it has come out, the journal never learns it.
+  void hold_document_end(const std::string& condition) {
+    hold_journal_record("UPDATE", "NEW.state='ended' AND (" + condition + ")");
+  }
+  void drop_held_record();
   // Waits for a session held so; returns its id, or empty when none came in time.
-  std::string wait_for_held_end();
+  std::string wait_for_held_record();
 
   // Marks the rows `where` selects printed, as if an earlier run had printed them: the audit
   // leaves them out.
@@ -141,9 +145,11 @@ class VenueTest : public ::testing::Test {
   // Every document of the test's printer folders.
   std::vector<PrintedDocument> documents() const;
   // The audit of the rows the program found waiting or that the test queued; `may_repeat` names
-  // documents that may come out once more than the rows ask for (see audit_venue).
-  VenueAudit audit(const std::map<std::string, int>& may_repeat = {}) {
-    return audit_venue(*connection_, documents(), printed_before_, may_repeat);
+  // documents that may come out once more than the rows ask for, `deleted` rows the front end
+  // deleted after their jobs began (see audit_venue).
+  VenueAudit audit(const std::map<std::string, int>& may_repeat = {},
+                   const std::vector<DeletedRow>& deleted = {}) {
+    return audit_venue(*connection_, documents(), printed_before_, may_repeat, deleted);
   }
 
   // The server of the test's own, when the fixture was made with Server::Own.
