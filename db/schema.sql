@@ -100,6 +100,8 @@ CREATE TABLE `type_pay` (
 -- The service's journal of documents: for each document of a waiting `print` row, whether it has
 -- been handed to its printer or has ended there, on which computer and printer, under which
 -- identity; and the hold of a row whose job failed ("job"). Lines of a printed row are "marked".
+-- `print_id` holds the row's key: its id, then its type, order and sub-order ("17 podzakaz 100 2"),
+-- so that a row with a reused id never inherits an older row's lines.
 CREATE TABLE `talvex_documents` (
   `print_id` VARCHAR(64) NOT NULL,
   `document` VARCHAR(64) NOT NULL,
