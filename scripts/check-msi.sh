@@ -71,9 +71,11 @@ run_entry() {
 # the one of all users: either is looked in.
 shortcuts() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Talvex.lnk'; }
 
-# What an installed Talvex of version $1 must look like; $2 names the step.
+# What an installed Talvex of version $1 must look like; $2 names the step, $3 is the program the
+# package carried.
 check_installed() {
   local expected=$1 step=$2 i
+  source_files[0]=$3
   local names
   names=$(find "$install_dir" -mindepth 1 -maxdepth 1 ! -name my.ini -printf '%f\n' 2>/dev/null |
     sort)
@@ -104,7 +106,7 @@ if ! msiexec /i "$msi" install; then
   show_log install
   fail "msiexec /i $msi failed"
 fi
-check_installed "$version" "install $version"
+check_installed "$version" "install $version" "$build/talvex.exe"
 
 # The venue's option files: one beside the program, one in the Windows folder.
 venue_files=("$install_dir/my.ini" "$WINEPREFIX/drive_c/windows/my.ini")
@@ -112,21 +114,39 @@ for file in "${venue_files[@]}"; do
   printf '[talvex]\nhost = 192.0.2.1\n' >"$file"
 done
 
-# A higher version from the same .wxs: the product version's build number plus one.
+# A higher version from the same .wxs: the product version's build number plus one, carrying a
+# program that differs from the installed one (the same with bytes after its end, which Windows
+# does not load), so that an upgrade that left the old files in place is seen.
 IFS=. read -r major minor patch <<<"$version"
 higher=$major.$minor.$((patch + 1))
 higher_msi=$out/talvex-$higher-x64.msi
-"$root/scripts/build-msi.sh" "$build" "$higher" "$higher_msi"
+higher_build=$out/build-$higher
+mkdir -p "$higher_build"
+cp "$build/libmariadb.dll" "$build/CMakeCache.txt" "$higher_build/"
+{ cat "$build/talvex.exe" && printf 'talvex %s\n' "$higher"; } >"$higher_build/talvex.exe"
+"$root/scripts/build-msi.sh" "$higher_build" "$higher" "$higher_msi"
 if ! msiexec /i "$higher_msi" upgrade; then
   show_log upgrade
   fail "msiexec /i $higher_msi over $version failed"
 fi
-check_installed "$higher" "upgrade to $higher"
+check_installed "$higher" "upgrade to $higher" "$higher_build/talvex.exe"
 
-if msiexec /i "$msi" downgrade; then
-  fail "msiexec /i $msi over $higher succeeded"
+# The older installer is refused for what it is: Windows Installer's fatal error 1603, which a Unix
+# exit status keeps as its low eight bits (67), after it found the newer product and the launch
+# conditions failed on it; and nothing changes.
+status=0
+msiexec /i "$msi" downgrade || status=$?
+if [ "$status" -ne $((1603 % 256)) ]; then
+  fail "msiexec /i $msi over $higher exited with $status, not 1603 (67 through Wine)"
 fi
-check_installed "$higher" "downgrade refused"
+downgrade_log=$(tr -d '\0\r' <"$out/downgrade.log")
+grep -qE '^Property\(S\): WIX_DOWNGRADE_DETECTED = \{' <<<"$downgrade_log" ||
+  fail "the downgrade did not find the newer Talvex"
+if ! grep -q 'LaunchConditions\. Return value' <<<"$downgrade_log" ||
+  grep -q 'LaunchConditions\. Return value 1\.' <<<"$downgrade_log"; then
+  fail "the downgrade was not stopped by its launch conditions"
+fi
+check_installed "$higher" "downgrade refused" "$higher_build/talvex.exe"
 
 if ! msiexec /x "$higher_msi" remove; then
   show_log remove

@@ -44,11 +44,36 @@ fi
 # apt's progress means little to a person waiting for the service; it goes to a log, shown when
 # something fails.
 log=$(mktemp "${TMPDIR:-/tmp}/talvex-install.XXXXXX")
+# Another package manager may hold apt's locks: an unattended upgrade on a fresh desktop, or the
+# other README command started beside this one. apt-get fails at once on a lock it cannot take (the
+# package lists' lock even with DPkg::Lock::Timeout), so each step is tried again while that is why
+# it failed, for up to ten minutes, and the wait is said once.
+lock_wait=600
+apt_step() {
+  local deadline=$((SECONDS + lock_wait)) said=""
+  while :; do
+    : >"$log.step"
+    if apt-get -o DPkg::Lock::Timeout=10 "$@" >"$log.step" 2>&1; then
+      cat "$log.step" >>"$log"
+      return 0
+    fi
+    cat "$log.step" >>"$log"
+    if ! grep -q 'Could not get lock' "$log.step" || [ "$SECONDS" -ge "$deadline" ]; then
+      return 1
+    fi
+    if [ -z "$said" ]; then
+      echo "Waiting for another program that is installing packages (at most $lock_wait s):" \
+        "$(grep -m1 'Could not get lock' "$log.step" | sed 's/^E: //')"
+      said=1
+    fi
+    sleep 5
+  done
+}
 echo "Installing ${#missing[@]} packages that Talvex needs (only the first time; a few minutes)..."
-if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
-  >"$log" 2>&1; then
+if ! { apt_step update -qq && apt_step install -y -qq --no-install-recommends "${missing[@]}"; }; then
   cat "$log" >&2
   echo "install-deps: apt-get failed; its output is above." >&2
+  rm -f "$log" "$log.step"
   exit 1
 fi
-rm -f "$log"
+rm -f "$log" "$log.step"

@@ -17,7 +17,8 @@ namespace talvex::platform::win32 {
 class ErrorBox final : public MessageBox {
  public:
   ErrorBox(std::ostream& log, bool echo);
-  // Closes a box that is still open.
+  // Closes a box that is still open, as its OK button does. A box that has not closed within ten
+  // seconds is left to the process's end and named on `log`: the service's end never waits on it.
   ~ErrorBox() override;
   ErrorBox(const ErrorBox&) = delete;
   ErrorBox& operator=(const ErrorBox&) = delete;
@@ -26,14 +27,19 @@ class ErrorBox final : public MessageBox {
                   const std::string& context) override;
 
   // Whether a box is on screen.
-  bool box_open() const { return open_->load(); }
+  bool box_open() const { return box_->open.load(); }
 
  private:
+  // What the box's thread shares with the object, which may end before the thread does.
+  struct Box {
+    std::atomic<bool> open{false};
+    std::atomic<unsigned long> thread_id{0};  // the system's id of the box's thread
+  };
+
   std::ostream& log_;
   bool echo_;
-  std::shared_ptr<std::atomic<bool>> open_;
-  std::thread box_;
-  std::atomic<unsigned long> box_thread_{0};  // the system's id of the box's thread
+  std::shared_ptr<Box> box_;
+  std::thread thread_;
 };
 
 // The box of a failed start, and of a start that is not needed: returns when the operator has

@@ -9,12 +9,21 @@
 namespace talvex::platform::win32 {
 namespace {
 
-// Runs the thread's message loop until `done` holds.
+// Runs the thread's message loop until `done` holds; false when it did not within ten seconds.
 template <typename Done>
-void run_messages_until(Done done) {
+bool run_messages_until(Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  // One message at a time, `done` asked after each, as a GetMessageW loop would.
   MSG message;
-  while (!done() && GetMessageW(&message, nullptr, 0, 0) > 0)
-    DispatchMessageW(&message);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&message);
+    else
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  return true;
 }
 
 TEST(Win32Ticker, EachTickerTicksAtItsOwnIntervalThroughTheMessageLoop) {
@@ -29,7 +38,8 @@ TEST(Win32Ticker, EachTickerTicksAtItsOwnIntervalThroughTheMessageLoop) {
   });
   fast_ticker.start();
   slow_ticker.start();
-  run_messages_until([&] { return slow == 1 && fast >= 3; });
+  ASSERT_TRUE(run_messages_until([&] { return slow == 1 && fast >= 3; }))
+      << "the timers did not tick: fast " << fast << ", slow " << slow;
   // A timer never falls due before its interval (give or take the system's timer resolution).
   EXPECT_GE(until_slow, std::chrono::milliseconds(150));
 }
@@ -40,11 +50,11 @@ TEST(Win32Ticker, ATickerThatIsGoneTicksNoMore) {
   {
     Ticker gone(std::chrono::milliseconds(5), [&] { ++ticks; });
     gone.start();
-    run_messages_until([&] { return ticks == 1; });
+    ASSERT_TRUE(run_messages_until([&] { return ticks == 1; })) << "the timer never ticked";
   }
   Ticker still(std::chrono::milliseconds(50), [&] { ++other; });
   still.start();
-  run_messages_until([&] { return other == 3; });
+  ASSERT_TRUE(run_messages_until([&] { return other == 3; })) << "the other timer ticked " << other;
   EXPECT_EQ(ticks, 1);
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,8 @@ class TwoServicesTest : public VenueTest {
   // of its own with that host name), with a runtime folder of its own, so that the lock that keeps
   // one service per user and database on a computer does not stop it, printing under `printers`.
   std::unique_ptr<RunningProgram> launch_elsewhere(const std::string& computer,
-                                                   const fs::path& printers) {
+                                                   const fs::path& printers,
+                                                   int tick_ms = kTickMs) {
     const fs::path runtime = folder_ / ("runtime-" + computer);
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
@@ -79,7 +81,7 @@ class TwoServicesTest : public VenueTest {
     for (const std::string& a : connection_arguments())
       args.push_back(a);
     args.insert(args.end(),
-                {"--printers", printers.string(), "--tick-ms", std::to_string(kTickMs)});
+                {"--printers", printers.string(), "--tick-ms", std::to_string(tick_ms)});
     auto program =
         std::make_unique<RunningProgram>("/usr/bin/unshare", args, folder_ / (computer + ".log"));
     EXPECT_TRUE(program->started());
@@ -144,7 +146,19 @@ TEST_F(TwoServicesTest, EveryJobPrintsOnceWhicheverServiceTakesIt) {
 }
 
 TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold) {
+  // Ticks of 10 ms: the first service's hold of 300 ticks is 3 s, which leaves the test time to
+  // hold that service still before it tries the row again itself.
+  constexpr int kHoldTickMs = 10;
   mark_printed_beforehand("status='no'");
+  // The second computer's service runs first, so that it is serving, past its start, when the
+  // hold begins: one that ignored the hold would take the row at once. It is held still while the
+  // first takes the row.
+  const fs::path second_printers = make_printers("printers-2");
+  const std::unique_ptr<RunningProgram> second =
+      launch_elsewhere("second-computer", second_printers, kHoldTickMs);
+  ASSERT_TRUE(wait_until_serving(*second)) << second->output();
+  std::optional<Paused> second_paused(std::in_place, *second);
+
   // Sub-order 1 of a copy of order 3: a BAR ticket, a KITCHEN ticket and the control ticket, in
   // that order.
   constexpr int kRow = 101;
@@ -167,21 +181,18 @@ TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold
   hold_document_end("NEW.document='" + kitchen_ticket + "' AND NEW.computer='" + first_computer +
                     "'");
 
-  RunningProgram& first = start(kTickMs);
+  RunningProgram& first = start(kHoldTickMs);
   const std::string cut = wait_for_held_record();
   ASSERT_FALSE(cut.empty()) << first.output();
   sql("KILL " + cut);
   // The first service connects again and holds the row for 300 ticks; then it is held still, so
-  // that only the second can take the row.
+  // that only the second can take the row, and the second goes on.
   ASSERT_TRUE(wait_for([&] {
     return scalar("select count(*) from talvex_documents where print_id like '" + row +
                   " %' and document='job' and state='held'") == "1";
   })) << first.output();
   const Paused paused(first);
-
-  const fs::path second_printers = make_printers("printers-2");
-  const std::unique_ptr<RunningProgram> second =
-      launch_elsewhere("second-computer", second_printers);
+  second_paused.reset();
   ASSERT_TRUE(wait_for_empty_queue()) << first.output() << second->output();
 
   // The bar ticket had ended and is not printed again; the kitchen ticket had come out but was not
@@ -200,7 +211,7 @@ TEST_F(TwoServicesTest, ServiceOnAnotherComputerFinishesAJobCutShortAfterItsHold
   // ran out.
   EXPECT_EQ(scalar("select timestampdiff(microsecond, at, held_until) from journal_log "
                    "where document='job' and state='held'"),
-            std::to_string(300 * kTickMs * 1000));
+            std::to_string(300 * kHoldTickMs * 1000));
   EXPECT_EQ(scalar("select count(*) from journal_log j, journal_log h where h.document='job' and "
                    "h.state='held' and "
                    "j.computer='second-computer' and j.state='handed' and j.at < h.held_until"),
