@@ -1,6 +1,7 @@
 #include "tests/platform/ocr_reader.h"
 
 #include <QString>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -68,13 +69,9 @@ std::vector<std::string> ocr_lines(const platform::MonoImage& image, const std::
   return lines;
 }
 
-std::string ocr_line_with(const std::vector<std::string>& lines, const std::string& text) {
+bool ocr_reads_line(const std::vector<std::string>& lines, const std::string& text) {
   const std::string wanted = ocr_folded(text);
-  for (const std::string& line : lines) {
-    if (line.find(wanted) != std::string::npos)
-      return line;
-  }
-  return {};
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
 }  // namespace talvex::testing

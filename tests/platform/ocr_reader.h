@@ -20,7 +20,8 @@ std::vector<std::string> ocr_lines(const platform::MonoImage& image, const std::
 // as they are, so a wrong name or quantity still reads wrong.
 std::string ocr_folded(const std::string& text);
 
-// The OCR line that holds `text` once both are folded, or empty when none does.
-std::string ocr_line_with(const std::vector<std::string>& lines, const std::string& text);
+// Whether one of the OCR lines is `text`, whole, once both are folded: "Заказ № 10" is not read
+// in "Заказ № 100", nor "Борщ 2" in "Борщ 20".
+bool ocr_reads_line(const std::vector<std::string>& lines, const std::string& text);
 
 }  // namespace talvex::testing

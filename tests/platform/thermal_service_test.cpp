@@ -49,7 +49,7 @@ class ThermalServiceTest : public DatabaseTest {
     use_private_cups();
   }
 
-  // Reads the receipt in `bytes` with OCR and checks that each of `expected` is on a line of it.
+  // Reads the receipt in `bytes` with OCR and checks that each of `expected` is a line of it.
   // The comparison with our own renderer's image (expect_receipt_of) cannot see a fault of the
   // renderer itself; a reader of our own making could share it.
   static void expect_ocr_reads(const std::string& bytes, const std::vector<std::string>& expected) {
@@ -59,7 +59,7 @@ class ThermalServiceTest : public DatabaseTest {
     for (const std::string& line : lines)
       all += "\n  " + line;
     for (const std::string& text : expected)
-      EXPECT_NE(ocr_line_with(lines, text), "") << "'" << text << "' is not read in:" << all;
+      EXPECT_TRUE(ocr_reads_line(lines, text)) << "'" << text << "' is not a line of:" << all;
   }
 
   FakePanel panel_;
