@@ -7,6 +7,7 @@
 
 #include "bench/per_id_plan.h"
 #include "bench/probes.h"
+#include "bench/statement_limits.h"
 
 namespace talvex::bench {
 
@@ -22,16 +23,12 @@ struct JobKind {
                            // for the order ticket, at most for the bills
 };
 
-// What the journal of documents may add: statements per document, and per job.
-inline constexpr int kJournalPerDocument = 2;
-inline constexpr int kJournalPerJob = 1;
-
 // The order ticket job prints on BAR, KITCHEN and GRILL and the control ticket; the bills print
 // two copies.
 inline constexpr JobKind kKinds[] = {
-    {Kind::OrderTicket, "podzakaz", "order ticket", 4, 9},
-    {Kind::Precheck, "predcheck", "pre-check copy", 2, 12},
-    {Kind::Receipt, "zakaz_close", "receipt copy", 2, 16},
+    {Kind::OrderTicket, "podzakaz", "order ticket", 4, kOrderTicketStatements},
+    {Kind::Precheck, "predcheck", "pre-check copy", 2, kPrecheckCopyStatements},
+    {Kind::Receipt, "zakaz_close", "receipt copy", 2, kReceiptCopyStatements},
 };
 
 inline const JobKind& job_kind(Kind kind) {

@@ -29,16 +29,6 @@ struct ExpectedBill {
   const char* total;
 };
 
-// The line that names a document's order: "Заказ № ", "Счет на оплату № " or "Чек № ".
-std::string order_line(const PrintedDocument& d) {
-  for (const char* prefix : {"Заказ № ", "Счет на оплату № ", "Чек № "}) {
-    const std::string line = d.text_starting(prefix);
-    if (!line.empty())
-      return line;
-  }
-  return {};
-}
-
 class DemoVenueTest : public VenueTest {};
 
 TEST_F(DemoVenueTest, EveryWaitingJobComesOutOnItsPrintersAndItsRowIsMarked) {
@@ -110,7 +100,7 @@ TEST_F(DemoVenueTest, EveryWaitingJobComesOutOnItsPrintersAndItsRowIsMarked) {
     }
     // The PDF says what the record says.
     const std::string text = pdf_text(d.pdf());
-    EXPECT_NE(text.find(order_line(d)), std::string::npos) << d.record << "\n" << text;
+    EXPECT_NE(text.find(d.order_line()), std::string::npos) << d.record << "\n" << text;
     const std::string total = d.text_starting("Итог: ");
     if (!total.empty()) {
       EXPECT_NE(text.find(total), std::string::npos) << d.record << "\n" << text;
@@ -138,7 +128,7 @@ TEST_F(DemoVenueTest, EveryWaitingJobComesOutOnItsPrintersAndItsRowIsMarked) {
     const std::vector<PrintedDocument>& printed = bills[folder];
     ASSERT_EQ(printed.size(), want.size());
     for (std::size_t k = 0; k < want.size(); ++k) {
-      EXPECT_EQ(order_line(printed[k]), want[k].document_line) << printed[k].record;
+      EXPECT_EQ(printed[k].order_line(), want[k].document_line) << printed[k].record;
       EXPECT_TRUE(printed[k].shows(want[k].total)) << printed[k].record;
     }
   }
@@ -185,7 +175,7 @@ TEST_F(DemoVenueTest, TerminationRequestDuringAJobLetsItsDocumentsEnd) {
   }
   ASSERT_EQ(printed.size(), 2u);  // control_printer "1": both copies, whole
   for (const PrintedDocument& d : printed) {
-    EXPECT_EQ(order_line(d), "Счет на оплату № 4");
+    EXPECT_EQ(d.order_line(), "Счет на оплату № 4");
     EXPECT_EQ(d.texts.back().text, "Тел: +7 (700) 555 01 01");
   }
   const VenueAudit audit = this->audit();

@@ -49,17 +49,6 @@ std::vector<DemoJob> load_mix() {
   return mix;
 }
 
-// The row a document was printed for: each row has an order of its own, whose number the document
-// names.
-int row_of(const PrintedDocument& d) {
-  for (const std::string prefix : {"Заказ № ", "Счет на оплату № ", "Чек № "}) {
-    const std::string line = d.text_starting(prefix);
-    if (!line.empty())
-      return std::stoi(line.substr(prefix.size()));
-  }
-  return 0;
-}
-
 class QueueLoadTest : public VenueTest {};
 
 TEST_F(QueueLoadTest, LongQueueDrainsInIdOrderPastTheRowsThatFail) {
@@ -92,7 +81,8 @@ TEST_F(QueueLoadTest, LongQueueDrainsInIdOrderPastTheRowsThatFail) {
   const std::vector<PrintedDocument> printed = documents();
   std::map<std::string, int> last_row;
   for (const PrintedDocument& d : printed) {
-    const int row = row_of(d);
+    // Each row has an order of its own, whose number the document names.
+    const int row = std::stoi(d.order());
     EXPECT_GE(row, last_row[d.printer]) << d.record;
     last_row[d.printer] = row;
   }

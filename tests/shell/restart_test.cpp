@@ -30,16 +30,6 @@ constexpr int kFirstJob = 101;
 constexpr int kJobs = 22;
 constexpr int kTickMs = 5;
 
-// The order a document was printed for, from its document line ("Заказ № 104", "Чек № 103"...).
-std::string order_of(const PrintedDocument& d) {
-  for (const std::string prefix : {"Заказ № ", "Счет на оплату № ", "Чек № "}) {
-    const std::string line = d.text_starting(prefix);
-    if (!line.empty())
-      return line.substr(prefix.size());
-  }
-  return {};
-}
-
 // The stems of the finished files of a directory printer whose PDF or record is missing: a
 // document cut in half between its two renames.
 std::set<std::string> half_documents(const fs::path& root) {
@@ -139,7 +129,7 @@ TEST_F(RestartTest, KilledInTheMiddleOfAJobLeavesNoHalfDocumentAndTheNextStartPr
   // next start prints only the kitchen ticket, which was handed over but never came out.
   std::set<std::string> out_of_the_cut_job;
   for (const PrintedDocument& d : documents()) {
-    if (status_of(std::stoi(order_of(d))) == "no")
+    if (status_of(std::stoi(d.order())) == "no")
       out_of_the_cut_job.insert(document_key(d));
   }
   EXPECT_EQ(out_of_the_cut_job, std::set<std::string>{"order ticket 104/1 on BAR"});

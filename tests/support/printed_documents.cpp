@@ -81,6 +81,31 @@ std::string PrintedDocument::text_starting(const std::string& prefix) const {
   return {};
 }
 
+namespace {
+
+// What a document's order line begins with: an order ticket's, a pre-check's, a receipt's.
+constexpr const char* kOrderPrefixes[] = {"Заказ № ", "Счет на оплату № ", "Чек № "};
+
+}  // namespace
+
+std::string PrintedDocument::order_line() const {
+  for (const char* prefix : kOrderPrefixes) {
+    const std::string line = text_starting(prefix);
+    if (!line.empty())
+      return line;
+  }
+  return {};
+}
+
+std::string PrintedDocument::order() const {
+  for (const std::string prefix : kOrderPrefixes) {
+    const std::string line = text_starting(prefix);
+    if (!line.empty())
+      return line.substr(prefix.size());
+  }
+  return {};
+}
+
 fs::path PrintedDocument::pdf() const {
   return fs::path(record).replace_extension(".pdf");
 }

@@ -29,6 +29,10 @@ struct PrintedDocument {
   std::vector<std::string> ticket_items() const;
   // The first text that begins with `prefix`, or empty.
   std::string text_starting(const std::string& prefix) const;
+  // The line that names the document's order ("Заказ № 104", "Счет на оплату № 4", "Чек № 3"),
+  // and the order's number on it; empty for a document without one (a test page).
+  std::string order_line() const;
+  std::string order() const;
   std::filesystem::path pdf() const;
 };
 

@@ -11,7 +11,6 @@
 #include "tests/support/database_fixture.h"
 #include "tests/support/fakes.h"
 #include "tests/support/recording_print_system.h"
-#include "tests/tickets/kept_in_journal.h"
 
 namespace talvex::tickets {
 namespace {
@@ -249,37 +248,6 @@ TEST_F(OrderTicketTest, FailuresStopTheJobWithNothingHalfPrinted) {
     EXPECT_EQ(status(), "no") << c.name;
     system.jobs.clear();
   }
-}
-
-// The tickets cost the same number of statements whatever the size of the menu and the gaps
-// between ids.
-TEST_F(OrderTicketTest, StatementsDoNotGrowWithTheMenuOrIdGaps) {
-  testing::KeptInJournal journal(db, {"100", "podzakaz", "10", "1"});
-  journal.keep(progress);
-  lines({{1, 2, 1, 2}, {1, 4, 2, 1}, {1, 4, 5, 1}});
-  run();
-  const std::size_t small = sent.size();
-  ASSERT_EQ(system.jobs.size(), 2u);
-
-  SetUp();
-  sent.clear();
-  system.jobs.clear();
-  progress = {};
-  journal.keep(progress);
-  sql("DELETE FROM menu");
-  sql("INSERT INTO menu (id, name) SELECT seq, CONCAT('Блюдо ', seq) FROM seq_1_to_300");
-  sql("INSERT INTO menu (id, name) VALUES (5000, 'Последнее')");
-  sql("UPDATE printers SET id=900 WHERE id=4");
-  sql("INSERT INTO podzakaz (id, zakaz, podzakaz, printer, menu, kolvo) VALUES "
-      "(1, 10, 1, 2, 1, 2), (777, 11, 1, 2, 7, 1), (1500, 10, 1, 900, 200, 1), "
-      "(2001, 10, 1, 900, 5000, 1)");
-  run();
-  ASSERT_EQ(system.jobs.size(), 2u);
-  EXPECT_EQ(items(1), (std::vector<std::string>{"Блюдо 200|1", "Последнее|1"}));
-  EXPECT_EQ(sent.size(), small);
-  // The queue head, the printers, 9 for each of the two tickets and the journal's 2 (handed,
-  // ended), and the status update, which marks the journal's lines too.
-  EXPECT_EQ(small, 25u);
 }
 
 }  // namespace

@@ -342,36 +342,5 @@ TEST_F(PrecheckTest, RetriedSecondCopyCarriesTheFirstCopysDiscount) {
   EXPECT_EQ(status(), "yes");
 }
 
-// One copy costs the same number of statements whatever the size of the menu and the spread of
-// the order's line ids.
-TEST_F(PrecheckTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheLineIds) {
-  KeptInJournal journal(db, {"100", "predcheck", "10", ""});
-  journal.keep(progress);
-  client_with_discount();
-  lines({{1, 1, 500}, {2, 2, 100}, {3, 1, 300}});
-  run();
-  const std::size_t small = sent.size();
-  ASSERT_EQ(system.jobs.size(), 1u);
-
-  SetUp();
-  journal.keep(progress);
-  client_with_discount();
-  busy_evening();
-  sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) VALUES (1, 10, 1, 1, 500), "
-      "(1001, 10, 1500, 2, 100), (2001, 10, 3000, 1, 300)");
-  run();
-  ASSERT_EQ(system.jobs.size(), 1u);
-  EXPECT_EQ(item_rows(0), (std::vector<std::string>{
-                              "Блюдо 1 | 1 | X | 500 | = | 500 тг.",
-                              "Блюдо 1500 | 2 | X | 100 | = | 200 тг.",
-                              "Блюдо 3000 | 1 | X | 300 | = | 300 тг.",
-                          }));
-  EXPECT_EQ(sent.size(), small);
-  // The queue head; the copy's ten: printer, job, order, table, hall, lines, the menu's last and
-  // first row, the named menu rows and the client; the journal's two (handed, ended); then the
-  // status update, which marks the journal's lines too.
-  EXPECT_EQ(small, 14u);
-}
-
 }  // namespace
 }  // namespace talvex::testing

@@ -195,36 +195,5 @@ TEST_F(ReceiptTest, FailuresPrintNothingAndLeaveTheRowWaiting) {
   }
 }
 
-// One copy costs the same number of statements whatever the size of the menu and the spread of
-// the order's line and payment ids, its progress kept in the journal as the service keeps it.
-TEST_F(ReceiptTest, StatementsPerCopyDoNotGrowWithTheMenuOrTheIds) {
-  KeptInJournal journal(db, {"100", "zakaz_close", "10", ""});
-  journal.keep(progress);
-  client_with_discount();
-  lines({{1, 1, 500}, {2, 2, 100}});
-  payments({{1, 10, 1, "700"}, {2, 10, 2, "100"}, {3, 10, 1, "-100"}});
-  run();
-  const std::size_t small = sent.size();
-  ASSERT_EQ(system.jobs.size(), 1u);
-
-  SetUp();
-  journal.keep(progress);
-  client_with_discount();
-  busy_evening();
-  sql("INSERT INTO podzakaz (id, zakaz, menu, kolvo, price) VALUES (1, 10, 1, 1, 500), "
-      "(2001, 10, 3000, 2, 100)");
-  sql("INSERT INTO pay (id, zakaz, type_pay, cash_pay) SELECT seq, 11, 1, 10 "
-      "FROM seq_2_to_2000_step_2");
-  payments({{1, 10, 1, "700"}, {1001, 10, 2, "100"}, {2001, 10, 1, "-100"}});
-  run();
-  ASSERT_EQ(system.jobs.size(), 1u);
-  EXPECT_EQ(payment_rows(0),
-            (std::vector<std::string>{"Наличные: 700 тг.", "Карта: 100 тг.", "Сдача: 100 тг."}));
-  EXPECT_EQ(sent.size(), small);
-  // The queue head; the copy's twelve: the pre-check's ten, the payments and their types; the
-  // journal's two (handed, ended); then the status update, which marks the journal's lines too.
-  EXPECT_EQ(small, 16u);
-}
-
 }  // namespace
 }  // namespace talvex::testing
