@@ -99,17 +99,7 @@ double roll_margin_pt() {
 }
 
 void expect_receipt_of(const std::string& bytes, const platform::PrintedPage& page, int dots) {
-  const ReceiptStream stream = read_receipt(bytes);
-  EXPECT_TRUE(stream.initialised);
-  EXPECT_TRUE(stream.cut);
-  ASSERT_FALSE(stream.band_rows.empty());
-  for (std::size_t i = 0; i < stream.band_rows.size(); ++i) {
-    EXPECT_LE(stream.band_rows[i], platform::escpos::kBandRows);
-    EXPECT_EQ(stream.band_strides[i], dots / 8);
-  }
-  const platform::MonoImage drawn = platform::qt::render_mono(page, 203, dots);
-  ASSERT_EQ(stream.image.height, drawn.height);
-  EXPECT_TRUE(stream.image.bits == drawn.bits) << "the bands differ from the rendered page";
+  expect_receipt(bytes, page, dots, platform::qt::render_mono(page, 203, dots));
 }
 
 }  // namespace talvex::testing

@@ -47,9 +47,7 @@ void expect_texts_at(const PdfPage& page, const std::vector<platform::DrawnText>
                      double left_pt, double top_pt = 0);
 
 // Checks that `bytes` are what a receipt printer receives for `page` on a roll `dots` wide at 203
-// dpi: the initialisation, ESC/POS raster bands of at most escpos::kBandRows rows and dots / 8
-// bytes across that read back to exactly the image the renderer draws for the page, and the feed
-// and cut.
+// dpi (testing::expect_receipt), against the image Qt's renderer draws for the page.
 void expect_receipt_of(const std::string& bytes, const platform::PrintedPage& page, int dots);
 
 // The left margin of an 80 mm roll whose 576 printable dots at 203 dpi are centred on it.

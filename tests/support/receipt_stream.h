@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/mono_image.h"
+#include "platform/print_system.h"
 
 namespace talvex::testing {
 
@@ -23,5 +24,13 @@ struct ReceiptStream {
 // that is none of these, of a band whose data the stream does not hold whole, and of a band of
 // another width than the first.
 ReceiptStream read_receipt(const std::string& bytes);
+
+// Checks that `bytes` are what a receipt printer receives for `page` on a roll `dots` wide: the
+// initialisation, raster bands of at most escpos::kBandRows rows and dots / 8 bytes across that
+// read back to exactly `drawn` (the system's renderer's image of the page), and the feed and cut.
+// And what the renderer cannot agree with itself on: black glyphs on white paper, on each text's
+// line, and none just above a line that a gap parts from the line before it.
+void expect_receipt(const std::string& bytes, const platform::PrintedPage& page, int dots,
+                    const platform::MonoImage& drawn);
 
 }  // namespace talvex::testing
