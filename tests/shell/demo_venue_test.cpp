@@ -149,38 +149,5 @@ TEST_F(DemoVenueTest, TerminationRequestWhileIdleEndsWithExitCodeZero) {
   EXPECT_TRUE(documents().empty());
 }
 
-TEST_F(DemoVenueTest, TerminationRequestDuringAJobLetsItsDocumentsEnd) {
-  // One sub-order waits; once it is printed, the program is past its start and in its loop.
-  mark_printed_beforehand("id <> 3");
-  RunningProgram& program = start();
-  ASSERT_TRUE(wait_for([&] { return scalar("select status from print where id=3") == "yes"; }));
-
-  // Then the pre-check of order 4 is queued; its client is read after its items are drawn, and
-  // the job holds there while another connection keeps the clients table locked.
-  data::Connection locker(params_);
-  locker.execute("LOCK TABLES clients WRITE");
-  sql("INSERT INTO print (id, zakaz, type, status) VALUES (20, 4, 'predcheck', 'no')");
-  ASSERT_TRUE(wait_for_job_reading_clients());
-  ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
-  locker.execute("UNLOCK TABLES");
-
-  ASSERT_TRUE(wait_for([&] { return !program.running(); }) || !program.running());
-  EXPECT_TRUE(exited_with(program.status(), 0)) << program.output();
-  EXPECT_TRUE(unfinished_files(printers()).empty());
-  EXPECT_EQ(scalar("select status from print where id=20"), "yes");
-  std::vector<PrintedDocument> printed;
-  for (const PrintedDocument& d : documents()) {
-    if (d.title != "Заказ")
-      printed.push_back(d);
-  }
-  ASSERT_EQ(printed.size(), 2u);  // control_printer "1": both copies, whole
-  for (const PrintedDocument& d : printed) {
-    EXPECT_EQ(d.order_line(), "Счет на оплату № 4");
-    EXPECT_EQ(d.texts.back().text, "Тел: +7 (700) 555 01 01");
-  }
-  const VenueAudit audit = this->audit();
-  EXPECT_TRUE(audit.clean()) << audit.report();
-}
-
 }  // namespace
 }  // namespace talvex::testing

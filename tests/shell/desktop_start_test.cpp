@@ -32,7 +32,9 @@ class DesktopStartTest : public VenueTest {
   }
 };
 
-TEST_F(DesktopStartTest, ASecondStartOnTheSameDatabaseLeavesTheFirstServing) {
+// What a second start on Linux says besides (lifecycle_test.cpp has the rest): where the first
+// runs, and how to find it. A start on another database, or after the first was killed, serves.
+TEST_F(DesktopStartTest, ASecondStartNamesTheFirstAndOtherStartsServe) {
   RunningProgram& first = start();
   ASSERT_TRUE(wait_for_empty_queue());
 

@@ -67,39 +67,6 @@ class RestartTest : public VenueTest {
   }
 };
 
-TEST_F(RestartTest, TerminationRequestLetsTheJobInHandEndAndTheNextStartPrintsTheRest) {
-  // Once a first sub-order is printed, the program is past its start (which reads the clients
-  // table too) and in its loop.
-  queue_demo_copies(kFirstJob, 1, {{"podzakaz", 1, 1}});
-  RunningProgram& program = start(kTickMs);
-  ASSERT_TRUE(wait_for([&] { return status_of(kFirstJob) == "yes"; }));
-
-  // Then the queue fills. Its third row, the receipt of order 104, reads its client after its item
-  // lines are drawn; it waits there while another connection keeps the clients table locked. The
-  // two sub-orders before it need no client.
-  data::Connection locker(params_);
-  locker.execute("LOCK TABLES clients WRITE");
-  queue_demo_copies(kFirstJob + 1, kJobs - 1, kEveningMix);
-  ASSERT_TRUE(wait_for_job_reading_clients());
-  ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
-  locker.execute("UNLOCK TABLES");
-
-  // The receipt ends, its row is marked, and the program ends.
-  ASSERT_TRUE(wait_for([&] { return !program.running(); }) || !program.running());
-  EXPECT_TRUE(exited_with(program.status(), 0)) << program.output();
-  EXPECT_EQ(status_of(104), "yes");
-  EXPECT_TRUE(unfinished_files(printers()).empty());
-  const VenueAudit stopped = audit();
-  EXPECT_TRUE(stopped.clean()) << stopped.report();
-
-  start(kTickMs);
-  ASSERT_TRUE(wait_for_empty_queue());
-  const VenueAudit audit = this->audit();
-  EXPECT_TRUE(audit.clean()) << audit.report();
-  EXPECT_EQ(audit.printed_rows, kJobs);
-  EXPECT_EQ(audit.repeated, 0);
-}
-
 TEST_F(RestartTest, KilledInTheMiddleOfAJobLeavesNoHalfDocumentAndTheNextStartPrintsItInFull) {
   // The kitchen's third ticket is written into a FIFO with no reader: its PDF never gets past the
   // open, so the fourth row (the tickets of order 104, sub-order 1) stays in the middle of its

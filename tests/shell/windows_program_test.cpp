@@ -62,49 +62,5 @@ TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram)
   EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
 }
 
-TEST_F(WindowsProgramTest, ASecondStartForTheSameDatabaseSaysSoAndExitsWith3) {
-  program_ = launch_windows(printers(), 20, {}, "talvex.log");
-  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
-
-  auto second = launch_windows(make_printers("second"), 20, {}, "second.log");
-  ASSERT_TRUE(wait_for([&second] { return !second->running(); })) << second->output();
-  EXPECT_TRUE(exited_with(second->status(), 3)) << second->output();
-  EXPECT_NE(second->output().find("Talvex is already running for database '" + database_ + "'"),
-            std::string::npos)
-      << second->output();
-  EXPECT_TRUE(program_->running());
-}
-
-TEST_F(WindowsProgramTest, TheEndOfTheWindowsSessionEndsTheServiceAfterTheJobInHand) {
-  mark_printed_beforehand("status='no'");
-  program_ = launch_windows(printers(), 20, {}, "talvex.log");
-  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
-
-  // A pre-check is queued; its client is read after its items are drawn, and the job holds there
-  // while another connection keeps the clients table locked.
-  auto locker = std::make_unique<data::Connection>(params_);
-  locker->execute("LOCK TABLES clients WRITE");
-  sql("INSERT INTO print (id, zakaz, type, status) VALUES (20, 4, 'predcheck', 'no')");
-  ASSERT_TRUE(wait_for_job_reading_clients()) << program_->output();
-
-  // Windows asks every program to end. Whether the request reaches the service while the job waits
-  // or just after it, the service ends with the job whole and its row marked.
-  const auto session_end = run_in_wine(TALVEX_WINE, {"wineboot", "--end-session"}, "wineboot.log");
-  locker.reset();
-  ASSERT_TRUE(wait_for([this] { return !program_->running(); }, std::chrono::seconds(60)) ||
-              !program_->running())
-      << program_->output();
-  EXPECT_TRUE(exited_with(program_->status(), 0)) << program_->output();
-  EXPECT_NE(program_->output().find("Talvex stopped: the Windows session is ending."),
-            std::string::npos)
-      << program_->output();
-  EXPECT_EQ(scalar("select status from print where id = 20"), "yes");
-  EXPECT_EQ(documents().size(), 2u);  // control_printer "1": both copies, whole
-  const VenueAudit audit = this->audit();
-  EXPECT_TRUE(audit.clean()) << audit.report();
-  EXPECT_EQ(scalar("select count(*) from talvex_documents where state='handed'"), "0");
-  session_end->stop(0);
-}
-
 }  // namespace
 }  // namespace talvex::testing
