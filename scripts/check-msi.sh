@@ -27,7 +27,12 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$HOME"
-"$wine" wineboot -i >"$out/wineboot.log" 2>&1
+# A copy of the tests' template prefix where ctest made one; a prefix of its own otherwise.
+if [ -n "${TALVEX_WINE_TEMPLATE:-}" ]; then
+  "$root/scripts/wine-prefix.sh" copy "$TALVEX_WINE_TEMPLATE" "$WINEPREFIX"
+else
+  "$wine" wineboot -i >"$out/wineboot.log" 2>&1
+fi
 
 failures=0
 fail() {

@@ -24,11 +24,10 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="$compiler" -DTALVEX_FUZZ=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 
-status=0
-for seeds in "$root"/fuzz/corpus/*/; do
-  target=$(basename "$seeds")
+# fuzz_one TARGET SEEDS: one target's run; says how it went.
+fuzz_one() {
+  local target=$1 seeds=$2 log=$dir/$1.log runs
   mkdir -p "$dir/corpus/$target" "$dir/crashes/$target"
-  log=$dir/$target.log
   if "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$dir/crashes/$target/" "$dir/corpus/$target" "$seeds" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
@@ -36,7 +35,24 @@ for seeds in "$root"/fuzz/corpus/*/; do
   else
     echo "fuzz_$target failed; the input is in $dir/crashes/$target/:" >&2
     tail -n 30 "$log" >&2
-    status=1
+    return 1
   fi
+}
+
+# One target on each processor at a time; each target is one process, whose run takes its time
+# whatever else runs.
+status=0
+running=0
+for seeds in "$root"/fuzz/corpus/*/; do
+  if [ "$running" -ge "$(nproc)" ]; then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+  fuzz_one "$(basename "$seeds")" "$seeds" &
+  running=$((running + 1))
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || status=1
+  running=$((running - 1))
 done
 exit "$status"

@@ -70,16 +70,39 @@ serves_port() {
 # True when something listens on 127.0.0.1:PORT.
 port_busy() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
-install_data() {
+# install_into FOLDER: a new server's data, as mariadb-install-db makes it, in FOLDER. Installed
+# beside it and renamed, so that a failed install never looks like data.
+install_into() {
   local install_db
   install_db=$(find_program mariadb-install-db mariadb-server) || exit 1
-  # Installed beside the data folder and renamed, so a failed install never looks like data.
-  rm -rf "$dir/data.new"
-  TMPDIR=$dir/tmp "$install_db" --no-defaults --user="$(id -un)" --datadir="$dir/data.new" \
+  rm -rf "$1.new"
+  TMPDIR=$dir/tmp "$install_db" --no-defaults --user="$(id -un)" --datadir="$1.new" \
     --tmpdir="$dir/tmp" --auth-root-authentication-method=normal --skip-test-db \
     --skip-name-resolve >"$dir/install.log" 2>&1 ||
     { cat "$dir/install.log" >&2; fail "mariadb-install-db failed in $dir"; }
-  mv "$dir/data.new" "$data"
+  mv -T "$1.new" "$1"
+}
+
+# A new server's data. With TALVEX_MARIADB_TEMPLATE (the tests' harness sets it), a copy of the
+# data installed there once: copying takes a fraction of the install's seconds. The template is
+# never started, so every copy is a server that has never run.
+install_data() {
+  local template=${TALVEX_MARIADB_TEMPLATE:-}
+  if [ -z "$template" ]; then
+    install_into "$data"
+    return
+  fi
+  if [ ! -d "$template" ]; then
+    mkdir -p "$(dirname "$template")"
+    # Two servers starting at once may both install it; the first rename wins, the other's data
+    # goes, as the second rename onto a folder that is there fails.
+    local own=$template.$$
+    install_into "$own"
+    mv -T "$own" "$template" 2>/dev/null || rm -rf "$own"
+  fi
+  rm -rf "$dir/data.new"
+  cp -a "$template" "$dir/data.new"
+  mv -T "$dir/data.new" "$data"
 }
 
 # start_on PORT: starts the server on PORT and waits until it answers there. Returns 2 when the

@@ -29,6 +29,9 @@ phase "packages"
 phase "shellcheck"
 
 jobs=$(nproc)
+# Most tests wait on their programs and servers rather than compute: twice as many tests as
+# processors run at once.
+test_jobs=$((2 * jobs))
 configure() {
   cmake -S "$root" -B "$root/build/$1" -G Ninja "${@:2}" >/dev/null
 }
@@ -37,7 +40,7 @@ build_and_run() {
   cmake --build "$dir" -j "$jobs"
   phase "$1: build"
   # Every failing test's whole output, however long, stays in this command's log.
-  ctest --test-dir "$dir" --output-on-failure --test-output-size-failed 20000000 -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure --test-output-size-failed 20000000 -j "$test_jobs"
   phase "$1: tests"
 }
 
@@ -54,7 +57,7 @@ build_and_run test
 configure sanitize -DCMAKE_BUILD_TYPE=Debug -DTALVEX_SANITIZE=ON
 build_and_run sanitize
 ctest --test-dir "$root/build/windows" --output-on-failure --test-output-size-failed 20000000 \
-  -j "$jobs"
+  -j "$test_jobs"
 phase "windows: tests"
 # A few seconds per target: the seed inputs and the regression cases, and a little beyond them.
 "$root/scripts/fuzz.sh" 10

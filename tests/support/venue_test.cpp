@@ -3,9 +3,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "tests/support/database_fixture.h"
+#include "tests/support/run_command.h"
 #include "tests/support/scoped_environment.h"
 
 namespace talvex::testing {
@@ -121,8 +123,17 @@ std::unique_ptr<RunningProgram> VenueTest::launch_windows(const fs::path& printe
 std::unique_ptr<RunningProgram> VenueTest::run_in_wine(const std::string& program,
                                                        const std::vector<std::string>& args,
                                                        const std::string& log) {
+  // The test's prefix is a copy of the build's template (scripts/wine-prefix.sh), made at its
+  // first program.
+  const fs::path prefix = folder_ / "wine";
+  if (!fs::exists(prefix)) {
+    const char* wine_template = std::getenv("TALVEX_WINE_TEMPLATE");
+    run_command(shell_quote(source_path("scripts/wine-prefix.sh")) + " copy " +
+                shell_quote(wine_template != nullptr ? wine_template : "") + " " +
+                shell_quote(prefix.string()));
+  }
   // Wine asks for no add-ons it would have to download, and keeps its notes to itself.
-  const ScopedEnvironment wine({{"WINEPREFIX", (folder_ / "wine").string()},
+  const ScopedEnvironment wine({{"WINEPREFIX", prefix.string()},
                                 {"WINEDEBUG", "-all"},
                                 {"WINEDLLOVERRIDES", "mscoree,mshtml="}});
   return std::make_unique<RunningProgram>(program, args, folder_ / log);

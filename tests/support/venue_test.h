@@ -79,7 +79,8 @@ class VenueTest : public ::testing::Test {
 
 #ifdef TALVEX_WINDOWS_PROGRAM
   // The same with the Windows program (talvex.exe) under Wine, in a Wine prefix of the test's own
-  // (its first start makes it, which takes a while), on the directory printers under `printers`
+  // (a copy of the build's template, which the ctest fixture `wine` makes), on the directory
+  // printers under `printers`
   // through Wine's Z: drive, or on Wine's printers (the scheduler CUPS_SERVER names) when
   // `printers` is empty.
   std::unique_ptr<RunningProgram> launch_windows(const std::filesystem::path& printers, int tick_ms,
