@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/program_icon.h"
+#include "tests/support/win32_dispatch.h"
 
 namespace talvex::platform::win32 {
 namespace {
@@ -64,16 +65,7 @@ std::vector<HWND> shown_icons() {
 // Dispatches this thread's messages until `done` holds, for up to a minute.
 template <typename Done>
 bool dispatch_until(Done done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&message);
-  }
-  return true;
+  return testing::dispatch_until(done, std::chrono::minutes(1));
 }
 
 // A click on the icon in Wine's notification area reaches the handler through the area.

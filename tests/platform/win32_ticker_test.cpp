@@ -6,24 +6,15 @@
 
 #include <chrono>
 
+#include "tests/support/win32_dispatch.h"
+
 namespace talvex::platform::win32 {
 namespace {
 
 // Runs the thread's message loop until `done` holds; false when it did not within ten seconds.
 template <typename Done>
 bool run_messages_until(Done done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  // One message at a time, `done` asked after each, as a GetMessageW loop would.
-  MSG message;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&message);
-    else
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return true;
+  return testing::dispatch_until(done, std::chrono::seconds(10));
 }
 
 TEST(Win32Ticker, EachTickerTicksAtItsOwnIntervalThroughTheMessageLoop) {

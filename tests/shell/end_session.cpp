@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+#include "tests/support/win32_dispatch.h"
+
 namespace {
 
 constexpr DWORD kWaitMs = 60000;
@@ -33,16 +35,8 @@ bool send_and_wait(HWND window, UINT message, WPARAM w, Answer& answer, const ch
     std::puts(said);
     std::fflush(stdout);
   }
-  const DWORD started = GetTickCount();
-  while (!answer.given && IsWindow(window)) {
-    if (GetTickCount() - started > kWaitMs)
-      return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&m);
-  }
-  return true;
+  return talvex::testing::dispatch_until([&] { return answer.given || !IsWindow(window); },
+                                         std::chrono::milliseconds(kWaitMs));
 }
 
 }  // namespace
