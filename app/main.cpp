@@ -123,10 +123,10 @@ int main(int argc, char** argv) {
   service.start();
   std::cout << app::running_text(connection) << std::endl;
 
-  qt::Ticker timer1(options.tick, [&service] { service.data_check_tick(); });
-  qt::Ticker timer2(options.tick, [&service] { service.queue_check_tick(); });
-  timer1.start();
-  timer2.start();
+  qt::Ticker data_check_timer(options.tick, [&service] { service.data_check_tick(); });
+  qt::Ticker queue_check_timer(options.tick, [&service] { service.queue_check_tick(); });
+  data_check_timer.start();
+  queue_check_timer.start();
 
   qt::NotificationIcon icon(title);
   icon.on_click([&service] { service.show_panel(); });

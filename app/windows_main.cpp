@@ -112,16 +112,16 @@ int main() {
   service->start();
   std::cout << app::running_text(connection) << std::endl;
 
-  auto timer1 = std::make_unique<win32::Ticker>(options.tick, [&service] {
+  auto data_check_timer = std::make_unique<win32::Ticker>(options.tick, [&service] {
     if (service)
       service->data_check_tick();
   });
-  auto timer2 = std::make_unique<win32::Ticker>(options.tick, [&service] {
+  auto queue_check_timer = std::make_unique<win32::Ticker>(options.tick, [&service] {
     if (service)
       service->queue_check_tick();
   });
-  timer1->start();
-  timer2->start();
+  data_check_timer->start();
+  queue_check_timer->start();
 
   auto icon = std::make_unique<win32::NotificationIcon>(title);
   icon->on_click([&service] {
@@ -138,8 +138,8 @@ int main() {
   // Shutting down or logging off: messages are handled one at a time, so the job in hand has
   // ended when this runs. The timers stop, the service lets go of the database, the icon goes.
   panel.on_session_end([&] {
-    timer1.reset();
-    timer2.reset();
+    data_check_timer.reset();
+    queue_check_timer.reset();
     service.reset();
     icon.reset();
     std::cout << "Talvex stopped: the Windows session is ending." << std::endl;

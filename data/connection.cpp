@@ -109,8 +109,12 @@ void Connection::connect() {
   if (mysql_ == nullptr)
     throw DataError("Out of memory");
   const unsigned timeout = static_cast<unsigned>(params_.connect_timeout.count());
+  const unsigned read_timeout = static_cast<unsigned>(params_.read_timeout.count());
+  const unsigned write_timeout = static_cast<unsigned>(params_.write_timeout.count());
   const unsigned protocol = MYSQL_PROTOCOL_TCP;
   mysql_options(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  mysql_options(mysql_, MYSQL_OPT_READ_TIMEOUT, &read_timeout);
+  mysql_options(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &write_timeout);
   mysql_options(mysql_, MYSQL_OPT_PROTOCOL, &protocol);
   mysql_options(mysql_, MYSQL_SET_CHARSET_NAME, "utf8mb4");
 

@@ -19,6 +19,10 @@ struct ConnectionParams {
   std::string password;
   std::string database = "screen";
   std::chrono::seconds connect_timeout{15};
+  // How long a statement may wait for the server to answer, and to take what is sent: a server
+  // that stops answering fails the statement instead of holding the service.
+  std::chrono::seconds read_timeout{30};
+  std::chrono::seconds write_timeout{30};
 };
 
 // A whole result, every value already turned into its display text (display_text.h).

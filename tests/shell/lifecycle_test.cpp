@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct Launcher {
   bool (LifecycleTest::*ask_to_end)(RunningProgram& program);
   const char* how;  // the request, in a case's name
 };
+
+// A case's program and end, in a failure's line.
+void PrintTo(const Launcher& launcher, std::ostream* out) {
+  *out << launcher.name << ", " << launcher.how;
+}
 
 class LifecycleTest : public VenueTest {
  public:

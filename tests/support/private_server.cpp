@@ -1,8 +1,10 @@
 #include "tests/support/private_server.h"
 
+#include <signal.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "tests/support/database_fixture.h"
@@ -71,6 +73,29 @@ data::ConnectionParams PrivateServer::params(const std::string& database) const 
   p.port = port_;
   p.database = database;
   return p;
+}
+
+namespace {
+
+// The server's process, from the pid file it writes in its data folder.
+pid_t server_pid(const std::string& dir) {
+  std::ifstream in(dir + "/data/pid");
+  long pid = 0;
+  if (!(in >> pid) || pid <= 0)
+    throw std::runtime_error("no pid file of the server in " + dir);
+  return static_cast<pid_t>(pid);
+}
+
+}  // namespace
+
+void PrivateServer::freeze() {
+  if (kill(server_pid(dir_), SIGSTOP) != 0)
+    throw std::runtime_error("cannot stop the server in " + dir_);
+}
+
+void PrivateServer::thaw() {
+  if (kill(server_pid(dir_), SIGCONT) != 0)
+    throw std::runtime_error("cannot let the server in " + dir_ + " go on");
 }
 
 }  // namespace talvex::testing

@@ -19,6 +19,9 @@ class PrivateServer {
 
   void stop();
   void start();  // on the same port as before
+  // Holds the server still (SIGSTOP), as a server that stops answering, and lets it go on.
+  void freeze();
+  void thaw();
   unsigned port() const { return port_; }
   // The server with `database` selected.
   data::ConnectionParams params(const std::string& database) const;
