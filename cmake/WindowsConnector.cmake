@@ -15,3 +15,12 @@ find_file(TALVEX_MARIADB_DLL libmariadb.dll
   PATHS ${TALVEX_WINDOWS_CONNECTOR}/lib/mariadb ${search} REQUIRED)
 target_include_directories(talvex_mariadb INTERFACE ${TALVEX_MARIADB_INCLUDE_DIR})
 target_link_libraries(talvex_mariadb INTERFACE ${TALVEX_MARIADB_IMPORT_LIBRARY})
+# The client's authentication plugins that Talvex ships beside the program, where it tells the
+# library to look for them: MySQL 8's (caching_sha2_password, its default, and sha256_password) and
+# MariaDB's (client_ed25519, and dialog for PAM). The library loads them when a server asks for one.
+set(TALVEX_MARIADB_PLUGINS)
+foreach(plugin caching_sha2_password sha256_password client_ed25519 dialog)
+  find_file(TALVEX_MARIADB_PLUGIN_${plugin} ${plugin}.dll
+    PATHS ${TALVEX_WINDOWS_CONNECTOR}/lib/mariadb/plugin ${search} REQUIRED)
+  list(APPEND TALVEX_MARIADB_PLUGINS ${TALVEX_MARIADB_PLUGIN_${plugin}})
+endforeach()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Windows installer from a Windows build tree (scripts/build-windows.sh): the program, the
-# client library, Talvex's and the library's licence texts and the README, as packaging/talvex.wxs lays them out.
+# client library and its authentication plugins, Talvex's and the library's licence texts and the
+# README, as packaging/talvex.wxs lays them out.
 # Usage: build-msi.sh BUILD_DIR VERSION OUTPUT
 # VERSION is the product version, major.minor.build as Windows Installer compares them.
 set -euo pipefail
@@ -12,7 +13,8 @@ output=$3
 # Connector/C is where the build tree was configured to find it.
 connector=$(sed -n 's/^TALVEX_WINDOWS_CONNECTOR:PATH=//p' "$build/CMakeCache.txt")
 licence=$connector/COPYING.LIB
-for file in "$build/talvex.exe" "$build/libmariadb.dll" "$licence"; do
+plugins=(caching_sha2_password.dll sha256_password.dll client_ed25519.dll dialog.dll)
+for file in "$build/talvex.exe" "$build/libmariadb.dll" "${plugins[@]/#/$build/}" "$licence"; do
   if [ ! -f "$file" ]; then
     echo "build-msi: $file is missing; scripts/build-windows.sh makes it." >&2
     exit 1

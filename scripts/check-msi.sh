@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows installer that scripts/build-windows.sh made from a Windows build tree, under
 # Wine in a prefix of its own: a quiet install puts the build's program, client library, licence
-# texts and README under Program Files\Talvex, with the Start-menu shortcut and the machine's Run
+# texts and README under Program Files\Talvex (the package's File table lists them all), with the Start-menu shortcut and the machine's Run
 # entry, and the installed program runs; an installer of a higher version replaces it, leaving one
 # product; an older one is refused; a quiet removal takes away all it installed and leaves the
 # venue's my.ini alone.
@@ -53,9 +53,18 @@ install_dir=$WINEPREFIX/drive_c/Program\ Files/Talvex
 program='C:\Program Files\Talvex\talvex.exe'
 connector=$(sed -n 's/^TALVEX_WINDOWS_CONNECTOR:PATH=//p' "$build/CMakeCache.txt")
 # Each installed file and what it is a copy of.
-installed_files=(talvex.exe libmariadb.dll README.txt LICENSE.txt libmariadb-COPYING.LIB.txt)
-source_files=("$build/talvex.exe" "$build/libmariadb.dll" "$root/README.md" "$root/LICENSE"
-  "$connector/COPYING.LIB")
+plugins=(caching_sha2_password.dll sha256_password.dll client_ed25519.dll dialog.dll)
+installed_files=(talvex.exe libmariadb.dll "${plugins[@]}" README.txt LICENSE.txt
+  libmariadb-COPYING.LIB.txt)
+source_files=("$build/talvex.exe" "$build/libmariadb.dll" "${plugins[@]/#/$build/}"
+  "$root/README.md" "$root/LICENSE" "$connector/COPYING.LIB")
+
+# The package's File table names every file it installs.
+# (A FileName may be "SHORT|long name": the long one counts.)
+file_table=$(msiinfo export "$msi" File | tr -d '\r' |
+  awk -F '\t' 'NR > 3 { sub(/.*[|]/, "", $3); print $3 }' | sort)
+[ "$file_table" = "$(printf '%s\n' "${installed_files[@]}" | sort)" ] ||
+  fail "the File table lists: $(echo "$file_table" | tr '\n' ' ')"
 
 # The version of each installed product named Talvex, one a line, from the list of programs that
 # Windows shows (the installer's own entries).
@@ -127,7 +136,7 @@ higher=$major.$minor.$((patch + 1))
 higher_msi=$out/talvex-$higher-x64.msi
 higher_build=$out/build-$higher
 mkdir -p "$higher_build"
-cp "$build/libmariadb.dll" "$build/CMakeCache.txt" "$higher_build/"
+cp "$build/libmariadb.dll" "${plugins[@]/#/$build/}" "$build/CMakeCache.txt" "$higher_build/"
 { cat "$build/talvex.exe" && printf 'talvex %s\n' "$higher"; } >"$higher_build/talvex.exe"
 "$root/scripts/build-msi.sh" "$higher_build" "$higher" "$higher_msi"
 if ! msiexec /i "$higher_msi" upgrade; then

@@ -7,9 +7,10 @@ set -euo pipefail
 if [ "${1:-}" = --windows ]; then
   # The compiler, what fetches and unpacks Debian's source of Connector/C, the header-only
   # libraries (command line, JSON), GoogleTest's sources, Wine, which runs the Windows tests, and
-  # wixl, which makes the installer (msitools reads it back in its test).
+  # wixl, which makes the installer (msitools reads it back in its test; pefile reads the program's
+  # resources in another).
   packages=(cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev ca-certificates libcli11-dev
-    nlohmann-json3-dev googletest wine64 mariadb-server wixl msitools)
+    nlohmann-json3-dev googletest wine64 mariadb-server wixl msitools python3-pefile)
 else
   packages=(
     cmake ninja-build g++ pkg-config clang-format clang-14 libclang-rt-14-dev

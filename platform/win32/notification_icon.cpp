@@ -62,7 +62,7 @@ NotificationIcon::NotificationIcon(const std::string& tooltip)
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the notification icon's window: " +
                              system_error_text(GetLastError()));
-  icon_ = draw_program_icon(GetSystemMetrics(SM_CXSMICON));
+  icon_ = program_icon(GetSystemMetrics(SM_CXSMICON));
 }
 
 NotificationIcon::~NotificationIcon() {

@@ -98,8 +98,8 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
   // The program's picture on the taskbar button and wherever Windows shows the window.
-  big_icon_ = draw_program_icon(GetSystemMetrics(SM_CXICON));
-  small_icon_ = draw_program_icon(GetSystemMetrics(SM_CXSMICON));
+  big_icon_ = program_icon(GetSystemMetrics(SM_CXICON));
+  small_icon_ = program_icon(GetSystemMetrics(SM_CXSMICON));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
   // Tahoma 8 pt at 96 dpi is 11 pixels; Windows puts the nearest face in its place where it is
