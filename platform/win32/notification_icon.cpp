@@ -14,6 +14,7 @@ namespace talvex::platform::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TalvexNotificationIcon";
+constexpr UINT_PTR kRetryTimer = 1;
 static_assert(NotificationIcon::kIconMessage == WM_APP + 1);
 
 NOTIFYICONDATAW icon_data(HWND window) {
@@ -34,20 +35,41 @@ struct NotificationIconEvents {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(l);
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     } else if (icon != nullptr && message == NotificationIcon::kIconMessage) {
-      icon->mouse(static_cast<unsigned>(l));
+      // Version 4 of the icon's messages: the event in the low word, the icon in the high one.
+      icon->mouse(LOWORD(l));
       return 0;
     } else if (icon != nullptr && message == icon->taskbar_created_) {
-      // Explorer restarted with an empty notification area.
-      if (icon->shown_)
+      // A notification area appeared, or Explorer restarted with an empty one.
+      if (icon->shown_) {
+        icon->added_ = false;
         icon->add();
+      }
+      return 0;
+    } else if (icon != nullptr && message == WM_TIMER && w == kRetryTimer) {
+      icon->add();
       return 0;
     }
     return DefWindowProcW(window, message, w, l);
   }
 };
 
-NotificationIcon::NotificationIcon(const std::string& tooltip)
-    : tooltip_(wide(tooltip)), taskbar_created_(RegisterWindowMessageW(L"TaskbarCreated")) {
+bool NotificationArea::present() const {
+  return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+}
+
+bool NotificationArea::notify(unsigned long message, NOTIFYICONDATAW& data) {
+  return Shell_NotifyIconW(message, &data) != FALSE;
+}
+
+NotificationArea& NotificationArea::system() {
+  static NotificationArea area;
+  return area;
+}
+
+NotificationIcon::NotificationIcon(const std::string& tooltip, NotificationArea& area)
+    : area_(area),
+      tooltip_(wide(tooltip)),
+      taskbar_created_(RegisterWindowMessageW(L"TaskbarCreated")) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
@@ -66,17 +88,13 @@ NotificationIcon::NotificationIcon(const std::string& tooltip)
 }
 
 NotificationIcon::~NotificationIcon() {
-  if (shown_) {
+  if (added_) {
     NOTIFYICONDATAW data = icon_data(window_);
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    area_.notify(NIM_DELETE, data);
   }
   DestroyWindow(window_);
   if (icon_ != nullptr)
     DestroyIcon(icon_);
-}
-
-bool NotificationIcon::available() {
-  return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
 }
 
 void NotificationIcon::show() {
@@ -89,15 +107,27 @@ void NotificationIcon::on_click(std::function<void()> clicked) {
 }
 
 void NotificationIcon::add() {
+  if (added_) {
+    KillTimer(window_, kRetryTimer);
+    return;
+  }
   NOTIFYICONDATAW data = icon_data(window_);
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   data.uCallbackMessage = kIconMessage;
   data.hIcon = icon_;
   // The tooltip holds 127 characters; a longer title is cut.
   lstrcpynW(data.szTip, tooltip_.c_str(), static_cast<int>(std::size(data.szTip)));
   // An icon that the area still has (a second TaskbarCreated) is only updated.
-  if (!Shell_NotifyIconW(NIM_ADD, &data))
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+  added_ = area_.notify(NIM_ADD, data) || area_.notify(NIM_MODIFY, data);
+  if (!added_) {
+    // Tried again until the area takes it; a timer that runs already is only reset.
+    SetTimer(window_, kRetryTimer, kRetryMs, nullptr);
+    return;
+  }
+  KillTimer(window_, kRetryTimer);
+  // Version 4: the keyboard's selection of the icon (NIN_KEYSELECT) comes as well as the mouse.
+  data.uVersion = NOTIFYICON_VERSION_4;
+  area_.notify(NIM_SETVERSION, data);
 }
 
 void NotificationIcon::mouse(unsigned event) {
@@ -112,6 +142,10 @@ void NotificationIcon::mouse(unsigned event) {
     case WM_LBUTTONDBLCLK:
       release_ends_double_click_ = true;
       now = Activation::DoubleClick;
+      break;
+    case NIN_KEYSELECT:
+      // Enter or the space bar on the icon: a click of the keyboard's.
+      now = Activation::Click;
       break;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:

@@ -32,8 +32,8 @@ bool area_has_icon(HWND window) {
 }
 
 TEST(Win32NotificationIcon, IsInTheAreaFromShowAndAgainAfterExplorerRestarts) {
-  ASSERT_TRUE(NotificationIcon::available());
   NotificationIcon icon("ДРАЙВЕР TALVEX");
+  ASSERT_TRUE(icon.available());
   HWND window = icon.window();
   EXPECT_FALSE(area_has_icon(window));
   icon.show();
@@ -49,6 +49,60 @@ TEST(Win32NotificationIcon, IsInTheAreaFromShowAndAgainAfterExplorerRestarts) {
   SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
                       SMTO_ABORTIFHUNG, 5000, nullptr);
   EXPECT_TRUE(area_has_icon(window));
+}
+
+// A notification area that the test opens and closes: while closed it is not there and refuses
+// every icon.
+class FakeArea final : public NotificationArea {
+ public:
+  bool present() const override { return open; }
+  bool notify(unsigned long message, NOTIFYICONDATAW& data) override {
+    if (message == NIM_ADD)
+      ++adds_asked;
+    if (message == NIM_SETVERSION && open)
+      version = data.uVersion;
+    if (message == NIM_ADD && refusals > 0) {
+      --refusals;
+      return false;
+    }
+    // Only an icon it has can be modified.
+    if (message == NIM_MODIFY)
+      return open && has_icon;
+    if (message == NIM_ADD && open)
+      has_icon = true;
+    return open;
+  }
+
+  bool open = true;
+  int refusals = 0;  // how many more NIM_ADD it refuses while open
+  int adds_asked = 0;
+  bool has_icon = false;
+  unsigned version = 0;
+};
+
+TEST(Win32NotificationIcon, ARefusedIconIsOfferedAgainUntilTheAreaTakesIt) {
+  FakeArea area;
+  area.refusals = 2;
+  NotificationIcon icon("Talvex", area);
+  icon.show();
+  EXPECT_FALSE(icon.in_area());
+  ASSERT_TRUE(testing::dispatch_until([&] { return icon.in_area(); }, std::chrono::minutes(1)));
+  EXPECT_EQ(area.adds_asked, 3);
+  // The icon asks for the messages of version 4, which carry the keyboard's selection.
+  EXPECT_EQ(area.version, static_cast<unsigned>(NOTIFYICON_VERSION_4));
+}
+
+TEST(Win32NotificationIcon, AnAreaThatAppearsLaterGetsTheIconAtOnce) {
+  FakeArea area;
+  area.open = false;
+  NotificationIcon icon("Talvex", area);
+  EXPECT_FALSE(icon.available());
+  icon.show();
+  EXPECT_FALSE(icon.in_area());
+  // The taskbar starts and announces itself, before the next retry is due.
+  area.open = true;
+  SendMessageW(icon.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(icon.in_area());
 }
 
 // The icons that Wine's notification area shows, each a window of its own in the area's window
@@ -97,8 +151,10 @@ TEST_P(Win32NotificationIconClicks, AClickOrADoubleClickIsOneClick) {
   NotificationIcon icon("Talvex");
   int clicks = 0;
   icon.on_click([&] { ++clicks; });
+  // As the area reports them to an icon of version 4: the event, and the icon's id above it.
   for (const UINT event : GetParam().events)
-    SendMessageW(icon.window(), NotificationIcon::kIconMessage, NotificationIcon::kIconId, event);
+    SendMessageW(icon.window(), NotificationIcon::kIconMessage, 0,
+                 MAKELPARAM(event, NotificationIcon::kIconId));
   EXPECT_EQ(clicks, GetParam().clicks);
 }
 
@@ -110,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"DoubleClickAlone", {WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 1},
         ClickCase{"TwoClicks", {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONUP}, 2},
         ClickCase{"DoubleClickAfterAnotherButton", {WM_RBUTTONUP, WM_LBUTTONDBLCLK}, 1},
-        ClickCase{"OtherButtons", {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEMOVE}, 0}),
+        ClickCase{"OtherButtons", {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEMOVE}, 0},
+        ClickCase{"Keyboard", {NIN_KEYSELECT}, 1},
+        ClickCase{"MouseSelectionAfterItsClick", {WM_LBUTTONUP, NIN_SELECT}, 1}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // The icon's pixels, top row first, as 0xAARRGGBB.
