@@ -11,6 +11,7 @@
 #include "data/display_text.h"
 #include "data/errors.h"
 #include "data/literal_escape.h"
+#include "platform/file_names.h"
 #include "platform/network.h"
 
 namespace talvex::data {
@@ -117,6 +118,8 @@ void Connection::connect() {
   mysql_options(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &write_timeout);
   mysql_options(mysql_, MYSQL_OPT_PROTOCOL, &protocol);
   mysql_options(mysql_, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  if (!params_.plugin_dir.empty())
+    mysql_options(mysql_, MYSQL_PLUGIN_DIR, params_.plugin_dir.c_str());
 
   const auto started = std::chrono::steady_clock::now();
   if (mysql_real_connect(mysql_, address_.c_str(), params_.user.c_str(), params_.password.c_str(),
@@ -130,7 +133,7 @@ void Connection::connect() {
 
 void Connection::fail_connect(std::chrono::steady_clock::duration spent) {
   const unsigned code = mysql_errno(mysql_);
-  std::string message = mysql_error(mysql_);
+  std::string message = platform::library_text(mysql_error(mysql_));
   disconnect();
   const bool socket_level =
       code == CR_CONNECTION_ERROR || code == CR_CONN_HOST_ERROR || code == CR_SERVER_LOST;
@@ -155,7 +158,7 @@ void Connection::fail_connect(std::chrono::steady_clock::duration spent) {
 
 void Connection::fail_statement() {
   const unsigned code = mysql_errno(mysql_);
-  const std::string message = mysql_error(mysql_);
+  const std::string message = platform::library_text(mysql_error(mysql_));
   if (is_fatal(code))
     disconnect();
   throw DataError(message, code);

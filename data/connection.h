@@ -23,6 +23,9 @@ struct ConnectionParams {
   // that stops answering fails the statement instead of holding the service.
   std::chrono::seconds read_timeout{30};
   std::chrono::seconds write_timeout{30};
+  // Where the client library loads its authentication plugins from, in the form its narrow API
+  // reads; empty leaves the library's own default.
+  std::string plugin_dir;
 };
 
 // A whole result, every value already turned into its display text (display_text.h).

@@ -2,14 +2,12 @@
 
 #include <mysql.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 
 #include "data/errors.h"
 #include "platform/closed_port.h"
+#include "platform/file_names.h"
 
 namespace talvex::data {
 namespace {
@@ -19,11 +17,9 @@ namespace {
 constexpr const char* kGroup = "talvex";
 
 void check_readable(const std::string& file) {
-  std::FILE* f = std::fopen(file.c_str(), "r");
-  if (f == nullptr) {
-    throw DataError("Cannot read the option file '" + file + "': " + std::strerror(errno));
-  }
-  std::fclose(f);
+  const std::string reason = platform::unreadable_reason(file);
+  if (!reason.empty())
+    throw DataError("Cannot read the option file '" + file + "': " + reason);
 }
 
 // A value the files gave; a key without a value takes back what an earlier line said.
@@ -58,8 +54,10 @@ OptionFileValues read_option_files(const std::optional<std::string>& file) {
     throw DataError("Out of memory");
   // Without a named file the library reads its usual list; naming the group is what makes it
   // read at all.
+  // The library opens the file with its narrow API.
+  const std::string library_file = file ? platform::library_path(*file) : std::string();
   if (file)
-    mysql_optionsv(reader, MYSQL_READ_DEFAULT_FILE, file->c_str());
+    mysql_optionsv(reader, MYSQL_READ_DEFAULT_FILE, library_file.c_str());
   mysql_optionsv(reader, MYSQL_READ_DEFAULT_GROUP, kGroup);
   // Keeping the options after the failed connect is what leaves the files' values to read.
   mysql_real_connect(reader, "127.0.0.1", nullptr, nullptr, nullptr, closed->port(), nullptr,

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <string>
@@ -28,7 +30,47 @@ std::vector<std::string> timeless_texts(const PrintedDocument& d) {
   return texts;
 }
 
-class WindowsProgramTest : public VenueTest {};
+class WindowsProgramTest : public VenueTest {
+ protected:
+  // An account of the test's own that logs in with MariaDB's ed25519, whose client half is a
+  // plugin of the client library (client_ed25519.dll).
+  void make_ed25519_account() {
+    if (scalar("select count(*) from information_schema.plugins where plugin_name='ed25519'") ==
+        "0")
+      sql("INSTALL SONAME 'auth_ed25519'");
+    account_ = "ed_" + database_;
+    sql("CREATE USER '" + account_ + "'@'%' IDENTIFIED VIA ed25519 USING PASSWORD('Пароль 1')");
+    sql("GRANT ALL ON `" + database_ + "`.* TO '" + account_ + "'@'%'");
+  }
+  void TearDown() override {
+    if (!account_.empty())
+      sql("DROP USER IF EXISTS '" + account_ + "'@'%'");
+    VenueTest::TearDown();
+  }
+
+  // The Windows program with only `args`, in the test's Wine prefix.
+  std::unique_ptr<RunningProgram> run_windows(const std::string& program,
+                                              std::vector<std::string> args,
+                                              const std::string& log) {
+    args.insert(args.begin(), program);
+    return run_in_wine(TALVEX_WINE, args, log);
+  }
+
+  // The log of the prefix's user, %LOCALAPPDATA%\Talvex\talvex.log.
+  std::string user_log() const {
+    for (const auto& entry :
+         fs::recursive_directory_iterator(folder_ / "wine" / "drive_c" / "users")) {
+      if (entry.path().filename() == "talvex.log" &&
+          entry.path().parent_path().filename() == "Talvex") {
+        std::ifstream in(entry.path(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      }
+    }
+    return {};
+  }
+
+  std::string account_;
+};
 
 TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram) {
   // The Linux program prints the demo's queue first, on the fixture's printers.
@@ -60,6 +102,50 @@ TEST_F(WindowsProgramTest, PrintsEveryWaitingJobWithTheRecordsOfTheLinuxProgram)
     EXPECT_TRUE(w.damage.empty()) << w.damage;
   }
   EXPECT_EQ(scalar("select count(*) from print where status='no'"), "0");
+}
+
+// A venue's computer with a Russian administrator: the option file and the printers in folders
+// named in Cyrillic, the account logging in with ed25519 and a Cyrillic password.
+TEST_F(WindowsProgramTest, LogsInWithEd25519FromAnOptionFileInACyrillicFolder) {
+  make_ed25519_account();
+  const fs::path settings = folder_ / "Настройки кассы";
+  fs::create_directories(settings);
+  std::ofstream(settings / "my.ini")
+      << "[talvex]\nhost = 127.0.0.1\nport = " << params_.port << "\ndatabase = " << database_
+      << "\nuser = " << account_ << "\npassword = Пароль 1\n";
+  const fs::path printers = make_printers("Принтеры кухни");
+  program_ = run_windows(TALVEX_WINDOWS_PROGRAM,
+                         {"--defaults-file", "Z:" + (settings / "my.ini").string(), "--printers",
+                          "Z:" + printers.string(), "--tick-ms", "20"},
+                         "talvex-windows.log");
+  ASSERT_TRUE(wait_until_serving(*program_)) << program_->output();
+  ASSERT_TRUE(wait_for_empty_queue()) << program_->output();
+  EXPECT_FALSE(printed_documents(printers).empty());
+}
+
+// Without its plugin beside it the program cannot log in with ed25519, and says where it looked:
+// in its own folder (named in Cyrillic here), not along the PATH. The failure is logged with its
+// time in the user's log.
+TEST_F(WindowsProgramTest, LoadsLoginPluginsFromItsOwnFolderOnlyAndLogsWhyItCannotStart) {
+  make_ed25519_account();
+  const fs::path bare = folder_ / "Талвекс без модулей";
+  fs::create_directories(bare);
+  const fs::path built = fs::path(TALVEX_WINDOWS_PROGRAM).parent_path();
+  for (const char* file : {"talvex.exe", "libmariadb.dll"})
+    fs::copy_file(built / file, bare / file);
+  std::vector<std::string> args = connection_arguments();
+  args.insert(args.end(), {"--user", account_, "--password", "Пароль 1", "--printers",
+                           "Z:" + printers().string()});
+  auto program = run_windows((bare / "talvex.exe").string(), args, "bare.log");
+  ASSERT_TRUE(wait_for([&] { return !program->running(); })) << program->output();
+  EXPECT_TRUE(exited_with(program->status(), 1)) << program->output();
+  const std::string said = program->output();
+  EXPECT_NE(said.find("client_ed25519"), std::string::npos) << said;
+  // The library was given the program's folder: the path it names has one.
+  EXPECT_EQ(said.find("Library path is 'client_ed25519.dll'"), std::string::npos) << said;
+
+  const std::regex logged(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d .*client_ed25519.*\r\n)");
+  EXPECT_TRUE(std::regex_search(user_log(), logged)) << user_log();
 }
 
 }  // namespace
