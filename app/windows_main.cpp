@@ -24,6 +24,7 @@
 #include "platform/win32/message_loop.h"
 #include "platform/win32/notification_icon.h"
 #include "platform/win32/process_start.h"
+#include "platform/win32/shutdown_block_reason.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/spooler_print_system.h"
 #include "platform/win32/status_panel.h"
@@ -80,6 +81,7 @@ int main() {
   }
 
   win32::StatusPanel panel;
+  win32::ShutdownBlockReason printing_notice(panel.window(), std::cerr);
   win32::ErrorBox message_box(std::cerr, false);
   std::unique_ptr<platform::PrintSystem> print_system;
   if (options.printers_dir) {
@@ -97,7 +99,7 @@ int main() {
   // Held by pointer so that the end of the Windows session can end them before the process goes.
   auto service = std::make_unique<app::PrintService>(
       connection, app::Services{panel, printer, message_box, clock, title,
-                                platform::computer_name(), options.tick});
+                                platform::computer_name(), options.tick, printing_notice});
   try {
     service->open_database();
   } catch (const std::exception& e) {
