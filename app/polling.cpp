@@ -217,6 +217,7 @@ void PrintService::run_job(void (Jobs::*job)(tickets::JobContext&)) {
         queue_countdown = ticks;
       }};
   try {
+    const platform::BusyScope printing(services_.busy_notice, kPrintingReason);
     ((*jobs_).*job)(context);
   } catch (...) {
     // The keeper lives for this job only.

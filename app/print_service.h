@@ -17,6 +17,7 @@
 #include "app/test_page.h"
 #include "data/connection.h"
 #include "data/database.h"
+#include "platform/busy_notice.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/panel.h"
@@ -37,7 +38,12 @@ struct Services {
   std::string computer{};
   // The timers' interval: a failing row's hold is kept in the journal as a time.
   std::chrono::milliseconds tick{1000};
+  // Told while a job or a test page prints, so that the end of the session waits for it.
+  platform::BusyNotice& busy_notice = platform::no_busy_notice();
 };
+
+// What the end of the session is told while the service prints.
+inline constexpr std::string_view kPrintingReason = "Идет печать документа";
 
 // The print service behind the main window: it owns the connection, the query slots and the
 // statement slot, holds the countdowns, the job being printed and the settings, and handles the

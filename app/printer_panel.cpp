@@ -49,6 +49,7 @@ void PrintService::test_print_on_chosen_port() {
 }
 
 void PrintService::print_test_page(TestPageSizes sizes) {
+  const platform::BusyScope printing(services_.busy_notice, kPrintingReason);
   tickets::Page page(services_.printer);
   page.start(kTestPageTitle);
   draw_test_page(page, sizes, db.printers.text("name"), test_page_time(services_.clock));

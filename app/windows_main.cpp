@@ -28,6 +28,7 @@
 #include "platform/win32/notification_icon.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/program_log.h"
+#include "platform/win32/shutdown_block_reason.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/spooler_print_system.h"
 #include "platform/win32/status_panel.h"
@@ -125,6 +126,7 @@ int run(bool console, const std::string& path, const app::CommandLine& options) 
     }
 
     win32::StatusPanel panel;
+    win32::ShutdownBlockReason printing_notice(panel.window(), std::cerr);
     win32::ErrorBox message_box(std::cerr, true);
     std::unique_ptr<platform::PrintSystem> print_system;
     if (options.printers_dir) {
@@ -142,7 +144,7 @@ int run(bool console, const std::string& path, const app::CommandLine& options) 
     // Held by pointer so that the end of the Windows session can end them before the process goes.
     auto service = std::make_unique<app::PrintService>(
         connection, app::Services{panel, printer, message_box, clock, title,
-                                  platform::computer_name(), options.tick});
+                                  platform::computer_name(), options.tick, printing_notice});
     service->open_database();
 
     // A click or a tick that comes after the service has ended does nothing.

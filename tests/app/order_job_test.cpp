@@ -40,7 +40,14 @@ class OrderJobTest : public DatabaseTest {
   FakeClock clock;
   RecordingPrintSystem printers;
   platform::Printer printer{printers};
-  app::PrintService service{params(), app::Services{panel, printer, box, clock, "Talvex"}};
+  RecordingBusyNotice notice{
+      [this] { return "after " + std::to_string(printers.jobs.size()) + " printed"; }};
+  app::PrintService service{params(), app::Services{.panel = panel,
+                                                    .printer = printer,
+                                                    .message_box = box,
+                                                    .clock = clock,
+                                                    .title = "Talvex",
+                                                    .busy_notice = notice}};
 };
 
 TEST_F(OrderJobTest, PrintsTheTicketsMarksTheRowAndResumesTwoTicksLater) {
@@ -50,6 +57,28 @@ TEST_F(OrderJobTest, PrintsTheTicketsMarksTheRowAndResumesTwoTicksLater) {
   EXPECT_EQ(printers.jobs[0].page.title, "Заказ");
   EXPECT_EQ(scalar("select status from print where id=100"), "yes");
   EXPECT_EQ(service.queue_countdown, 2);
+}
+
+// The end of the session is told why it should wait for as long as a job prints: a job that fails
+// ends the notice as one that succeeds does, and a check that runs no job tells nothing.
+TEST_F(OrderJobTest, TheSessionIsToldWhileAJobPrints) {
+  sql("UPDATE printers SET port=7 WHERE id=4");
+  tick(9);
+  EXPECT_TRUE(notice.calls.empty());
+  tick(1);
+  EXPECT_EQ(notice.calls, (std::vector<std::string>{
+                              "begin \"Идет печать документа\" after 0 printed",
+                              "end after 1 printed",  // the KITCHEN ticket failed
+                          }));
+  sql("UPDATE printers SET port=2 WHERE id=4");
+  tick(300);
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(notice.calls, (std::vector<std::string>{
+                              "begin \"Идет печать документа\" after 0 printed",
+                              "end after 1 printed",
+                              "begin \"Идет печать документа\" after 1 printed",
+                              "end after 2 printed",
+                          }));
 }
 
 TEST_F(OrderJobTest, FailedJobIsRetriedWithoutReprintingAndAResetRowPrintsInFull) {

@@ -54,7 +54,8 @@ class RecordingJobs final : public app::Jobs {
 };
 
 // The main window on the suite's database, with a fake panel, message box and clock, the
-// recording printer and recording jobs. tick() delivers one tick of both timers.
+// recording printer, the recording busy notice and recording jobs. tick() delivers one tick of both
+// timers.
 class ServiceTest : public DatabaseTest {
  protected:
   void SetUp() override {
@@ -66,8 +67,14 @@ class ServiceTest : public DatabaseTest {
     service.reset();
     auto recording = std::make_unique<RecordingJobs>(now);
     jobs = recording.get();
-    service = std::make_unique<app::PrintService>(
-        p, app::Services{panel, printer, box, clock, "Talvex"}, std::move(recording));
+    service = std::make_unique<app::PrintService>(p,
+                                                  app::Services{.panel = panel,
+                                                                .printer = printer,
+                                                                .message_box = box,
+                                                                .clock = clock,
+                                                                .title = "Talvex",
+                                                                .busy_notice = notice},
+                                                  std::move(recording));
     service->db.connection.set_statement_observer([this](const std::string& s) {
       sent.push_back({now, s});
     });
@@ -114,6 +121,8 @@ class ServiceTest : public DatabaseTest {
   FakeClock clock;
   RecordingPrintSystem printers;
   platform::Printer printer{printers};
+  RecordingBusyNotice notice{
+      [this] { return "after " + std::to_string(printers.jobs.size()) + " printed"; }};
   RecordingJobs* jobs = nullptr;
   std::unique_ptr<app::PrintService> service;
   std::vector<Sent> sent;

@@ -163,6 +163,20 @@ TEST_F(TestPrintTest, TestButtonDuringAPrintedDocumentFailsAndLeavesItAlone) {
   EXPECT_EQ(printers.jobs[0].page.title, "Заказ");
 }
 
+// A test page is printed under the same notice as a job, and one that fails ends it all the same.
+TEST_F(TestPrintTest, TheSessionIsToldWhileATestPagePrints) {
+  service->test_print_on_role("BAR");
+  printers.refuse_with = "The printer is out of paper";
+  service->test_print_on_role("KASSA");
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_EQ(notice.calls, (std::vector<std::string>{
+                              "begin \"Идет печать документа\" after 0 printed",
+                              "end after 1 printed",
+                              "begin \"Идет печать документа\" after 1 printed",
+                              "end after 1 printed",
+                          }));
+}
+
 TEST_F(TestPrintTest, PortChooserAndPrinterList) {
   EXPECT_EQ(panel.ports, (std::vector<std::string>{"0", "1", "2", "3"}));
   EXPECT_EQ(panel.port_text(), "1");

@@ -3,10 +3,13 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/busy_notice.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/panel.h"
@@ -65,6 +68,21 @@ class FakeClock final : public platform::Clock {
   }
   std::int64_t now_ms = 1428400000000;  // 07.04.2015 09:46:40
   std::vector<std::chrono::milliseconds> pauses;
+};
+
+// Records what the end of the session is told, each call with what `moment` says of the time it
+// came (how many documents had been printed, say).
+class RecordingBusyNotice final : public platform::BusyNotice {
+ public:
+  explicit RecordingBusyNotice(std::function<std::string()> moment) : moment_(std::move(moment)) {}
+  void begin(std::string_view reason) override {
+    calls.push_back("begin \"" + std::string(reason) + "\" " + moment_());
+  }
+  void end() override { calls.push_back("end " + moment_()); }
+  std::vector<std::string> calls;
+
+ private:
+  std::function<std::string()> moment_;
 };
 
 }  // namespace talvex::testing
