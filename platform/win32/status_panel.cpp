@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/panel_design.h"
+#include "platform/win32/panel_fonts.h"
 #include "platform/win32/program_icon.h"
 #include "platform/win32/wide_text.h"
 
@@ -43,6 +44,19 @@ POINT window_position(const PanelControl& c) {
   return at;
 }
 
+// The window's DPI. GetDpiForWindow came with Windows 10 1607; before it, windows had the system's.
+int dpi_of(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr)
+    return static_cast<int>(dpi_for_window(window));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 }  // namespace
 
 // The window's messages, with the panel they belong to.
@@ -58,6 +72,9 @@ struct PanelEvents {
         if (id == control_id(kPanelButtonNames[i]) && panel->buttons_[i])
           panel->buttons_[i]();
       }
+      return 0;
+    } else if (panel != nullptr && message == WM_DPICHANGED) {
+      panel->change_dpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     } else if (panel != nullptr && message == WM_CLOSE) {
       DestroyWindow(window);
@@ -91,24 +108,24 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
   window_class.lpszClassName = kWindowClass;
   RegisterClassExW(&window_class);  // fails harmlessly when a panel registered it before
 
-  // Borderless, with the taskbar button; shown later, without taking the focus.
-  window_ =
-      CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(), WS_POPUP, 0, 0,
-                      kPanelDesignWidth, kPanelDesignHeight, nullptr, nullptr, instance, this);
+  // Borderless, with the taskbar button; shown later, without taking the focus. Its size waits for
+  // its DPI, which it has once it is made.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(), WS_POPUP, 0,
+                            0, 0, 0, nullptr, nullptr, instance, this);
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
+  dpi_ = dpi_of(window_);
+  fonts_ = std::make_unique<PanelFonts>(dpi_);
+  SetWindowPos(window_, nullptr, 0, 0, scaled(width_), scaled(height_),
+               SWP_NOZORDER | SWP_NOACTIVATE);
   // The program's picture on the taskbar button and wherever Windows shows the window.
   big_icon_ = program_icon(GetSystemMetrics(SM_CXICON));
   small_icon_ = program_icon(GetSystemMetrics(SM_CXSMICON));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
-  // Tahoma 8 pt at 96 dpi is 11 pixels; Windows puts the nearest face in its place where it is
-  // missing.
-  font_ =
-      CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 
-  for (const PanelControl& c : kPanelControls) {
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    const PanelControl& c = kPanelControls[i];
     const wchar_t* window_class_name = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
@@ -133,38 +150,64 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
         extended = WS_EX_CLIENTEDGE;
         break;
     }
-    const POINT at = window_position(c);
-    // A drop-down's height includes its list.
-    const int height = c.kind == ControlKind::ComboBox ? c.height * 8 : c.height;
+    // Placed, and given a font, by lay_out().
     HWND control = CreateWindowExW(
-        extended, window_class_name, wide(c.text).c_str(), style, at.x, at.y, c.width, height,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(c.name))), instance,
-        nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (c.kind == ControlKind::Label)
-      size_label_to_text(control);
+        extended, window_class_name, wide(c.text).c_str(), style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(c.name))), instance, nullptr);
+    controls_[i] = control;
     if (c.kind == ControlKind::ComboBox) {
       ports_ = control;
       SetWindowTextW(control, wide(c.text).c_str());  // a combo box takes no text at creation
     }
-    if (c.kind == ControlKind::ListBox) {
+    if (c.kind == ControlKind::ListBox)
       printers_ = control;
-      SendMessageW(control, LB_SETITEMHEIGHT, 0, kPanelListItemHeight);
-    }
   }
   for (std::size_t i = 0; i < labels_.size(); ++i)
     labels_[i] = GetDlgItem(window_, control_id(kPanelLabelNames[i]));
+  lay_out();
 }
 
 StatusPanel::~StatusPanel() {
   closed_ = nullptr;
   if (IsWindow(window_))
     DestroyWindow(window_);
-  DeleteObject(font_);
   for (HICON icon : {big_icon_, small_icon_}) {
     if (icon != nullptr)
       DestroyIcon(icon);
   }
+}
+
+int StatusPanel::scaled(int design) const {
+  return MulDiv(design, dpi_, USER_DEFAULT_SCREEN_DPI);
+}
+
+void StatusPanel::lay_out() {
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    const PanelControl& c = kPanelControls[i];
+    HWND control = controls_[i];
+    const POINT at = window_position(c);
+    const int width = scaled(c.width);
+    // A drop-down's height includes its list.
+    const int height = scaled(c.kind == ControlKind::ComboBox ? c.height * 8 : c.height);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->text()), FALSE);
+    SetWindowPos(control, nullptr, scaled(at.x), scaled(at.y), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (c.kind == ControlKind::Label)
+      size_label_to_text(control);
+    // A list box takes its rows' height from a new font, so the design's height comes after it.
+    if (c.kind == ControlKind::ListBox)
+      SendMessageW(control, LB_SETITEMHEIGHT, 0, scaled(kPanelListItemHeight));
+  }
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void StatusPanel::change_dpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The controls keep their old fonts until lay_out() has given them new ones.
+  std::unique_ptr<PanelFonts> old_fonts = std::exchange(fonts_, std::make_unique<PanelFonts>(dpi));
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  lay_out();
 }
 
 void StatusPanel::size_label_to_text(HWND__* label) {
@@ -172,7 +215,8 @@ void StatusPanel::size_label_to_text(HWND__* label) {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   GetWindowTextW(label, text.data(), length + 1);
   HDC dc = GetDC(label);
-  HGDIOBJ before = SelectObject(dc, font_);
+  HGDIOBJ before =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), length, &size);
   SelectObject(dc, before);
@@ -219,7 +263,8 @@ void StatusPanel::apply_size() {
     ShowWindow(window_, SW_HIDE);
     return;
   }
-  SetWindowPos(window_, nullptr, 0, 0, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_, nullptr, 0, 0, scaled(width_), scaled(height_),
+               SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
