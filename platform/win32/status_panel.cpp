@@ -44,6 +44,21 @@ POINT window_position(const PanelControl& c) {
   return at;
 }
 
+// The index of the design's control whose colour `c` stands on: itself where the design gives it
+// one, else its group; -1 for the window's face.
+int coloured_area(const PanelControl& c) {
+  for (const PanelControl* p = &c; p != nullptr; p = parent_of(*p)) {
+    if (p->background != kNoBackground)
+      return control_id(p->name) - kFirstControlId;
+  }
+  return -1;
+}
+
+// The design writes colours as 0xRRGGBB, GDI as 0xBBGGRR.
+COLORREF colour_ref(int rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
 // The window's DPI. GetDpiForWindow came with Windows 10 1607; before it, windows had the system's.
 int dpi_of(HWND window) {
   using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -73,6 +88,13 @@ struct PanelEvents {
           panel->buttons_[i]();
       }
       return 0;
+    } else if (panel != nullptr && message == WM_ERASEBKGND) {
+      // Also what a themed control's rounded corners show, drawn through this on its own DC.
+      panel->paint_background(reinterpret_cast<HDC>(w));
+      return 1;
+    } else if (panel != nullptr && (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN)) {
+      if (HBRUSH brush = panel->background_of(reinterpret_cast<HWND>(l), reinterpret_cast<HDC>(w)))
+        return reinterpret_cast<LRESULT>(brush);
     } else if (panel != nullptr && message == WM_DPICHANGED) {
       panel->change_dpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
@@ -161,6 +183,8 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
     }
     if (c.kind == ControlKind::ListBox)
       printers_ = control;
+    if (c.background != kNoBackground)
+      backgrounds_[i] = CreateSolidBrush(colour_ref(c.background));
   }
   for (std::size_t i = 0; i < labels_.size(); ++i)
     labels_[i] = GetDlgItem(window_, control_id(kPanelLabelNames[i]));
@@ -171,6 +195,10 @@ StatusPanel::~StatusPanel() {
   closed_ = nullptr;
   if (IsWindow(window_))
     DestroyWindow(window_);
+  for (HBRUSH brush : backgrounds_) {
+    if (brush != nullptr)
+      DeleteObject(brush);
+  }
   for (HICON icon : {big_icon_, small_icon_}) {
     if (icon != nullptr)
       DestroyIcon(icon);
@@ -208,6 +236,41 @@ void StatusPanel::change_dpi(int dpi, const RECT& suggested) {
   SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   lay_out();
+}
+
+void StatusPanel::paint_background(HDC dc) const {
+  RECT client{};
+  GetClientRect(window_, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  // In the design's order, so a later group covers an earlier one where they overlap.
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    if (backgrounds_[i] == nullptr)
+      continue;
+    const PanelControl& c = kPanelControls[i];
+    const POINT at = window_position(c);
+    const RECT group{scaled(at.x), scaled(at.y), scaled(at.x) + scaled(c.width),
+                     scaled(at.y) + scaled(c.height)};
+    FillRect(dc, &group, backgrounds_[i]);
+  }
+}
+
+HBRUSH StatusPanel::background_of(HWND control, HDC dc) const {
+  const int id = GetDlgCtrlID(control);
+  if (GetParent(control) != window_ || id < kFirstControlId ||
+      id >= kFirstControlId + static_cast<int>(std::size(kPanelControls)))
+    return nullptr;
+  const std::size_t index = static_cast<std::size_t>(id - kFirstControlId);
+  const PanelControl& c = kPanelControls[index];
+  // The chooser and the list keep their white fields.
+  if (c.kind != ControlKind::Label && c.kind != ControlKind::GroupBox &&
+      c.kind != ControlKind::Button)
+    return nullptr;
+  const int area = coloured_area(c);
+  if (area < 0)
+    return nullptr;
+  const auto at = static_cast<std::size_t>(area);
+  SetBkColor(dc, colour_ref(kPanelControls[at].background));
+  return backgrounds_[at];
 }
 
 void StatusPanel::size_label_to_text(HWND__* label) {

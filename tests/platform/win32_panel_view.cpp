@@ -1,5 +1,12 @@
 #include "tests/platform/win32_panel_view.h"
 
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <string_view>
+
+#include "platform/panel_design.h"
 #include "platform/win32/wide_text.h"
 
 namespace talvex::platform::win32 {
@@ -26,6 +33,98 @@ LOGFONTW font_of(HWND control) {
   GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
              &font);
   return font;
+}
+
+Picture::Picture(HWND window) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  run_pending_messages();
+  RECT client{};
+  GetClientRect(window, &client);
+  width_ = client.right;
+  height_ = client.bottom;
+  pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width_;
+  format.bmiHeader.biHeight = -height_;  // top row first
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(window);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ before = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  // A 32-bit DIB holds blue, green, red and an unused byte: 0x00RRGGBB as a little-endian word.
+  const auto* words = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < pixels_.size(); ++i)
+    pixels_[i] = words[i] & 0xFFFFFFu;
+  SelectObject(memory, before);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, screen);
+}
+
+std::uint32_t Picture::at(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    return 0xFFFFFFFFu;  // no colour a pixel can have
+  return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                 static_cast<std::size_t>(x)];
+}
+
+std::uint32_t Picture::most_of(const RECT& area) const {
+  std::map<std::uint32_t, int> counts;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x)
+      ++counts[at(x, y)];
+  }
+  std::uint32_t most = 0xFFFFFFFFu;
+  int most_count = 0;
+  for (const auto& [colour, count] : counts) {
+    if (count > most_count) {
+      most = colour;
+      most_count = count;
+    }
+  }
+  return most;
+}
+
+namespace {
+
+const PanelControl& design_of(std::string_view name) {
+  for (const PanelControl& c : kPanelControls) {
+    if (name == c.name)
+      return c;
+  }
+  throw std::logic_error("no control " + std::string(name));
+}
+
+}  // namespace
+
+void expect_group_colours(HWND panel, int dpi) {
+  const Picture picture(panel);
+  // Places in the window at 96 dpi, within each group and clear of its frame and controls: right
+  // of the port group's caption, and below the settings group's buttons.
+  struct Spot {
+    const char* group;
+    int x;
+    int y;
+  };
+  constexpr Spot kSpots[] = {{"portTestGroup", 300, 11}, {"settingsGroup", 290, 200}};
+  for (const Spot& spot : kSpots) {
+    SCOPED_TRACE(spot.group);
+    EXPECT_EQ(picture.at(MulDiv(spot.x, dpi, 96), MulDiv(spot.y, dpi, 96)),
+              static_cast<std::uint32_t>(design_of(spot.group).background));
+  }
+  // The labels stand in the settings group.
+  HWND label = FindWindowExW(panel, nullptr, L"Static", nullptr);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(picture.most_of(place_in(panel, label)),
+            static_cast<std::uint32_t>(design_of("settingsGroup").background));
 }
 
 }  // namespace talvex::platform::win32

@@ -1,11 +1,13 @@
 #pragma once
 
 // The status panel's window read back through the Windows API, as the operator's screen shows it:
-// its controls, where they stand and the fonts they draw with.
+// its controls, where they stand, the fonts they draw with and the colours they are drawn in.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace talvex::platform::win32 {
 
@@ -18,5 +20,24 @@ HWND control(HWND panel, const wchar_t* kind, const std::string& text);
 RECT place_in(HWND panel, HWND child);
 // The LOGFONT of the font a control draws with.
 LOGFONTW font_of(HWND control);
+
+// The panel's client area as drawn once every paint it has pending is done, colours as 0xRRGGBB.
+class Picture {
+ public:
+  explicit Picture(HWND window);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  std::uint32_t at(int x, int y) const;
+  // The colour most pixels of `area` have: a control's background, whatever it writes on it.
+  std::uint32_t most_of(const RECT& area) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+};
+
+// Each group box of the design is filled with its colour, at `dpi`, and so is a label within it.
+void expect_group_colours(HWND panel, int dpi);
 
 }  // namespace talvex::platform::win32
