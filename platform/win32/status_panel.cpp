@@ -59,6 +59,12 @@ COLORREF colour_ref(int rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+// Room a caption leaves on each side of its control, at 96 dpi: a button's edges and focus
+// rectangle; a group box's frame and the indent of its caption.
+int caption_margin(ControlKind kind) {
+  return kind == ControlKind::GroupBox ? 8 : 4;
+}
+
 // The window's DPI. GetDpiForWindow came with Windows 10 1607; before it, windows had the system's.
 int dpi_of(HWND window) {
   using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -217,7 +223,12 @@ void StatusPanel::lay_out() {
     const int width = scaled(c.width);
     // A drop-down's height includes its list.
     const int height = scaled(c.kind == ControlKind::ComboBox ? c.height * 8 : c.height);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->text()), FALSE);
+    // A caption is drawn whole or not at all: where the face standing in for Tahoma is wider than
+    // Tahoma, a caption too wide for its control gets a smaller size of it.
+    HFONT font = fonts_->text();
+    if (c.kind == ControlKind::Button || c.kind == ControlKind::GroupBox)
+      font = fonts_->fitting(wide(c.text), width - 2 * scaled(caption_margin(c.kind)));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetWindowPos(control, nullptr, scaled(at.x), scaled(at.y), width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (c.kind == ControlKind::Label)

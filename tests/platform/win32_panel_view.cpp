@@ -95,6 +95,16 @@ std::uint32_t Picture::most_of(const RECT& area) const {
 
 namespace {
 
+int caption_width(HDC dc, const LOGFONTW& font, const std::wstring& caption) {
+  HFONT made = CreateFontIndirectW(&font);
+  const HGDIOBJ before = SelectObject(dc, made);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+  SelectObject(dc, before);
+  DeleteObject(made);
+  return size.cx;
+}
+
 const PanelControl& design_of(std::string_view name) {
   for (const PanelControl& c : kPanelControls) {
     if (name == c.name)
@@ -104,6 +114,37 @@ const PanelControl& design_of(std::string_view name) {
 }
 
 }  // namespace
+
+void expect_captions_fit(HWND panel, int dpi) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const PanelControl& c : kPanelControls) {
+    if (c.kind != ControlKind::Button && c.kind != ControlKind::GroupBox)
+      continue;
+    SCOPED_TRACE(c.name);
+    HWND box = control(panel, L"Button", c.text);
+    ASSERT_NE(box, nullptr);
+    // A button's caption keeps clear of its edges and focus rectangle; a group box's of its frame
+    // and of the caption's indent.
+    const int margin = MulDiv(c.kind == ControlKind::GroupBox ? 8 : 4, dpi, 96);
+    RECT client{};
+    GetClientRect(box, &client);
+    const int room = client.right - 2 * margin;
+    const std::wstring caption = wide(c.text);
+    LOGFONTW font = font_of(box);
+    EXPECT_LE(caption_width(dc, font, caption), room) << "font " << font.lfHeight;
+
+    // No smaller than it needs to be, and never below 6 pt.
+    const int full_height = MulDiv(11, dpi, 96);
+    const int height = -font.lfHeight;
+    EXPECT_LE(height, full_height);
+    EXPECT_GE(height, MulDiv(8, dpi, 96));
+    if (height < full_height) {
+      font.lfHeight = -(height + 1);
+      EXPECT_GT(caption_width(dc, font, caption), room) << "fits at " << height + 1;
+    }
+  }
+  DeleteDC(dc);
+}
 
 void expect_group_colours(HWND panel, int dpi) {
   const Picture picture(panel);

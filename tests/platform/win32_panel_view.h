@@ -37,6 +37,11 @@ class Picture {
   std::vector<std::uint32_t> pixels_;
 };
 
+// For every button and group box of the design, at `dpi`: its caption fits within the control less
+// its margins, in the font the control has, and that font is the panel's (11 pixels at 96 dpi) or
+// the largest smaller one in which the caption fits.
+void expect_captions_fit(HWND panel, int dpi);
+
 // Each group box of the design is filled with its colour, at `dpi`, and so is a label within it.
 void expect_group_colours(HWND panel, int dpi);
 

@@ -1,5 +1,5 @@
-// How the status panel looks at the DPI of the display it runs on: its group boxes in their
-// colours. Built into a program for each DPI the tests' Wine prefixes have.
+// How the status panel looks at the DPI of the display it runs on: its captions whole, its group
+// boxes in their colours. Built into a program for each DPI the tests' Wine prefixes have.
 
 #include <windows.h>
 
@@ -20,6 +20,10 @@ class Win32StatusPanelLook : public ::testing::Test {
   }
   StatusPanel panel_;
 };
+
+TEST_F(Win32StatusPanelLook, EveryCaptionFitsItsControl) {
+  expect_captions_fit(panel_.window(), static_cast<int>(GetDpiForWindow(panel_.window())));
+}
 
 TEST_F(Win32StatusPanelLook, GroupBoxesShowTheirColours) {
   expect_group_colours(panel_.window(), static_cast<int>(GetDpiForWindow(panel_.window())));

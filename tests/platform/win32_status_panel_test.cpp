@@ -137,6 +137,7 @@ TEST(Win32StatusPanel, LaysItselfOutAgainAtTheDpiOfANewMonitor) {
   HWND list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 26);
+  expect_captions_fit(window, 192);
   expect_group_colours(window, 192);
 
   panel.set_size(330, 350);
