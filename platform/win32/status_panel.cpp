@@ -65,6 +65,14 @@ int caption_margin(ControlKind kind) {
   return kind == ControlKind::GroupBox ? 8 : 4;
 }
 
+std::wstring text_of(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
 // The window's DPI. GetDpiForWindow came with Windows 10 1607; before it, windows had the system's.
 int dpi_of(HWND window) {
   using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -232,12 +240,13 @@ void StatusPanel::lay_out() {
     SetWindowPos(control, nullptr, scaled(at.x), scaled(at.y), width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (c.kind == ControlKind::Label)
-      size_label_to_text(control);
+      size_label_to_text(control, text_of(control));
     // A list box takes its rows' height from a new font, so the design's height comes after it.
     if (c.kind == ControlKind::ListBox)
       SendMessageW(control, LB_SETITEMHEIGHT, 0, scaled(kPanelListItemHeight));
   }
-  InvalidateRect(window_, nullptr, TRUE);
+  // Moved and resized controls would otherwise keep parts of what they drew in the old layout.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void StatusPanel::change_dpi(int dpi, const RECT& suggested) {
@@ -284,15 +293,12 @@ HBRUSH StatusPanel::background_of(HWND control, HDC dc) const {
   return backgrounds_[at];
 }
 
-void StatusPanel::size_label_to_text(HWND__* label) {
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
+void StatusPanel::size_label_to_text(HWND__* label, const std::wstring& text) {
   HDC dc = GetDC(label);
   HGDIOBJ before =
       SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, before);
   ReleaseDC(label, dc);
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -300,8 +306,11 @@ void StatusPanel::size_label_to_text(HWND__* label) {
 
 void StatusPanel::set_label(PanelLabel which, const std::string& text) {
   HWND label = labels_.at(static_cast<std::size_t>(which));
-  SetWindowTextW(label, wide(text).c_str());
-  size_label_to_text(label);
+  // Sized first: a label draws its new text at once, in the size it has, and a resize after
+  // would draw only the part it uncovers.
+  const std::wstring shown = wide(text);
+  size_label_to_text(label, shown);
+  SetWindowTextW(label, shown.c_str());
 }
 
 void StatusPanel::add_port(const std::string& entry) {
@@ -310,11 +319,7 @@ void StatusPanel::add_port(const std::string& entry) {
 }
 
 std::string StatusPanel::port_text() const {
-  const int length = GetWindowTextLengthW(ports_);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(ports_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return utf8(text);
+  return utf8(text_of(ports_));
 }
 
 void StatusPanel::clear_printer_list() {

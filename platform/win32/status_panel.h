@@ -65,7 +65,7 @@ class StatusPanel final : public Panel {
   // on it; nullptr for the system's own.
   HBRUSH__* background_of(HWND__* control, HDC__* dc) const;
   void apply_size();
-  void size_label_to_text(HWND__* label);
+  void size_label_to_text(HWND__* label, const std::wstring& text);
 
   HWND__* window_ = nullptr;
   int dpi_ = 96;

@@ -36,8 +36,7 @@ LOGFONTW font_of(HWND control) {
 }
 
 Picture::Picture(HWND window) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
   run_pending_messages();
   RECT client{};
   GetClientRect(window, &client);

@@ -22,6 +22,7 @@ RECT place_in(HWND panel, HWND child);
 LOGFONTW font_of(HWND control);
 
 // The panel's client area as drawn once every paint it has pending is done, colours as 0xRRGGBB.
+// What a control drew before and did not have to draw again stays as it was.
 class Picture {
  public:
   explicit Picture(HWND window);

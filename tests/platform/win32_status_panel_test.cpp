@@ -85,6 +85,35 @@ TEST(Win32StatusPanel, ShowsTheDesignAndAnswersTheService) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+// How many pixels of `area` in the window a full redraw changes: none, when everything that changed
+// has been drawn again.
+int stale_pixels(HWND window, const RECT& area) {
+  const Picture shown(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  const Picture redrawn(window);
+  int stale = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x)
+      stale += shown.at(x, y) != redrawn.at(x, y);
+  }
+  return stale;
+}
+
+// A label that grows to a longer text shows the whole text, not what it drew in its old size.
+TEST(Win32StatusPanel, ALabelThatGrowsShowsItsWholeText) {
+  StatusPanel panel;
+  panel.set_size(330, 350);
+  panel.show_window();
+  run_pending_messages();
+  HWND window = panel.window();
+  const std::string text = "Есть очередь печати. Принтер 0-KASSA не печатает";
+  panel.set_label(PanelLabel::QueueState, text);
+  run_pending_messages();
+  HWND label = control(window, L"Static", text);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(stale_pixels(window, place_in(window, label)), 0);
+}
+
 int text_width(HWND control) {
   wchar_t text[256] = {};
   const int length = GetWindowTextW(control, text, 256);
@@ -139,6 +168,10 @@ TEST(Win32StatusPanel, LaysItselfOutAgainAtTheDpiOfANewMonitor) {
   EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 26);
   expect_captions_fit(window, 192);
   expect_group_colours(window, 192);
+  // Nothing of the old layout is left on the window.
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(stale_pixels(window, client), 0);
 
   panel.set_size(330, 350);
   GetWindowRect(window, &bounds);
