@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes pictures for a person to look at: the status panel, a printed pre-check and a printed
-# closing receipt, and the Windows program's panel under Wine. The service runs under a virtual X server (which has no notification area, so
-# the panel shows at start) against a private MariaDB with the demo venue and directory printers;
-# the panel is grabbed once its labels show what the first data check and the first queue check
-# wrote, and the demo's first pre-check and receipt are turned from PDF into PNG.
+# closing receipt, and the Windows program's panel under Wine, on displays of 96 and 144 dpi. The
+# service runs under a virtual X server (which has no notification area, so the panel shows at
+# start) against a private MariaDB with the demo venue and directory printers; the panel is grabbed
+# once its labels show what the first data check and the first queue check wrote, and the demo's
+# first pre-check and receipt are turned from PDF into PNG.
 #
 #   scripts/pictures.sh [BUILD_DIR] [OUT_DIR]    defaults: build/release, build/pictures
-#                                                writes panel.png, precheck.png, receipt.png and
-#                                                panel-windows.png (build/windows, cross-built)
+#                                                writes panel.png, precheck.png, receipt.png,
+#                                                panel-windows.png and panel-windows-144.png
+#                                                (build/windows, cross-built)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=scripts/process.sh
@@ -91,12 +93,12 @@ talvex_pid=$!
 
 # The panel is mapped once the message loop runs; xwininfo (x11-utils) tells when, where it is
 # installed. The labels are all written by the 10th tick of the queue timer; wait twice that. Then
-# the panel, 330 x 350 in the screen's corner, goes into `file`.
+# the panel, `size` (330x350 at 96 dpi) in the screen's corner, goes into `file`.
 grab_panel() {
-  local pid=$1 log=$2 file=$3 wait=${4:-100}
+  local pid=$1 log=$2 file=$3 wait=${4:-100} size=${5:-330x350}
   if command -v xwininfo >/dev/null; then
     for _ in $(seq "$wait"); do
-      xwininfo -root -tree 2>/dev/null | grep -q '330x350+0+0' && break
+      xwininfo -root -tree 2>/dev/null | grep -q "$size+0+0" && break
       sleep 0.1
     done
   else
@@ -109,8 +111,8 @@ grab_panel() {
     exit 1
   fi
   mkdir -p "$out"
-  xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -top 0 -width 330 -height 350 |
-    pnmtopng >"$out/$file"
+  xwd -root -silent | xwdtopnm 2>/dev/null |
+    pamcut -left 0 -top 0 -width "${size%x*}" -height "${size#*x}" | pnmtopng >"$out/$file"
 }
 grab_panel "$talvex_pid" "$work/talvex.log" panel.png
 
@@ -132,30 +134,49 @@ wait "$talvex_pid" 2>/dev/null || true
 talvex_pid=
 
 # The Windows program on the same display, under Wine in a prefix of its own (whose first start
-# takes a while), on the same database and printers. Wine puts the panel in the same corner.
+# takes a while), on the same database and printers.
 "$root/scripts/build-windows.sh" >"$work/build-windows.log" 2>&1 ||
   { cat "$work/build-windows.log" >&2; exit 1; }
-WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-  /usr/lib/wine/wine64 "$root/build/windows/talvex.exe" --port "$port" --printers "Z:$printers" \
-  --tick-ms "$tick_ms" >"$work/talvex-windows.log" 2>&1 &
-windows_pid=$!
-# Wine's notification area is a small window of its own; a click on the icon in it shows the panel,
-# as on Windows.
-for _ in $(seq 600); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"Wine System Tray"' && break
-  sleep 0.1
-done
-tray=$(xwininfo -root -tree 2>/dev/null | sed -n 's/.*"Wine System Tray".* \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\3 \4/p' | head -n1)
-if [ -z "$tray" ]; then
-  echo "pictures: Wine showed no notification area:" >&2
-  cat "$work/talvex-windows.log" >&2
-  exit 1
-fi
-# The icon is the first in the area; its middle is 8 pixels in from the area's corner.
-read -r tray_x tray_y <<<"$tray"
-sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 5 / 1000 }')"
-xdotool mousemove "$((tray_x + 8))" "$((tray_y + 8))" click 1
-# The area stays in the corner over the panel; for the picture it moves aside.
-xdotool search --name '^Wine System Tray$' windowmove %@ 900 900
-grab_panel "$windows_pid" "$work/talvex-windows.log" panel-windows.png 600
+wine=(env WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
+
+# windows_panel DPI FILE: the Windows program's panel on a display of DPI dots per inch, which Wine
+# reads as its programs start, into FILE. Wine puts the panel in the same corner, at the design's
+# 330 x 350 scaled to the DPI.
+windows_panel() {
+  local dpi=$1 file=$2
+  "${wine[@]}" "$root/scripts/wine-prefix.sh" dpi "$work/wine" "$dpi"
+  "${wine[@]}" /usr/lib/wine/wine64 "$root/build/windows/talvex.exe" --port "$port" \
+    --printers "Z:$printers" --tick-ms "$tick_ms" >"$work/talvex-windows.log" 2>&1 &
+  windows_pid=$!
+  # Wine's notification area is a small window of its own; a click on the icon in it shows the
+  # panel, as on Windows.
+  for _ in $(seq 600); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"Wine System Tray"' && break
+    sleep 0.1
+  done
+  local tray
+  tray=$(xwininfo -root -tree 2>/dev/null | sed -n 's/.*"Wine System Tray".* \([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\) .*/\3 \4/p' | head -n1)
+  if [ -z "$tray" ]; then
+    echo "pictures: Wine showed no notification area:" >&2
+    cat "$work/talvex-windows.log" >&2
+    exit 1
+  fi
+  # The icon is the first in the area; its middle is 8 pixels in from the area's corner.
+  local tray_x tray_y
+  read -r tray_x tray_y <<<"$tray"
+  sleep "$(awk -v ms="$tick_ms" 'BEGIN { print ms * 5 / 1000 }')"
+  xdotool mousemove "$((tray_x + 8))" "$((tray_y + 8))" click 1
+  # The area stays in the corner over the panel; for the picture it moves aside.
+  xdotool search --name '^Wine System Tray$' windowmove %@ 900 900
+  grab_panel "$windows_pid" "$work/talvex-windows.log" "$file" 600 \
+    "$((330 * dpi / 96))x$((350 * dpi / 96))"
+  kill "$windows_pid"
+  wait "$windows_pid" 2>/dev/null || true
+  windows_pid=
+  # Wine's own programs, the notification area among them, end with the prefix's server; the next
+  # start finds the prefix idle and the new DPI in force everywhere.
+  "${wine[@]}" /usr/lib/wine/wineserver -w
+}
+windows_panel 96 panel-windows.png
+windows_panel 144 panel-windows-144.png
 ls "$out"/*.png

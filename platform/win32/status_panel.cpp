@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/panel_design.h"
+#include "platform/win32/panel_fonts.h"
 #include "platform/win32/program_icon.h"
 #include "platform/win32/wide_text.h"
 
@@ -43,6 +44,48 @@ POINT window_position(const PanelControl& c) {
   return at;
 }
 
+// The index of the design's control whose colour `c` stands on: itself where the design gives it
+// one, else its group; -1 for the window's face.
+int coloured_area(const PanelControl& c) {
+  for (const PanelControl* p = &c; p != nullptr; p = parent_of(*p)) {
+    if (p->background != kNoBackground)
+      return control_id(p->name) - kFirstControlId;
+  }
+  return -1;
+}
+
+// The design writes colours as 0xRRGGBB, GDI as 0xBBGGRR.
+COLORREF colour_ref(int rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Room a caption leaves on each side of its control, at 96 dpi: a button's edges and focus
+// rectangle; a group box's frame and the indent of its caption.
+int caption_margin(ControlKind kind) {
+  return kind == ControlKind::GroupBox ? 8 : 4;
+}
+
+std::wstring text_of(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// The window's DPI. GetDpiForWindow came with Windows 10 1607; before it, windows had the system's.
+int dpi_of(HWND window) {
+  using DpiForWindow = UINT(WINAPI*)(HWND);
+  static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (dpi_for_window != nullptr)
+    return static_cast<int>(dpi_for_window(window));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 }  // namespace
 
 // The window's messages, with the panel they belong to.
@@ -58,6 +101,16 @@ struct PanelEvents {
         if (id == control_id(kPanelButtonNames[i]) && panel->buttons_[i])
           panel->buttons_[i]();
       }
+      return 0;
+    } else if (panel != nullptr && message == WM_ERASEBKGND) {
+      // Also what a themed control's rounded corners show, drawn through this on its own DC.
+      panel->paint_background(reinterpret_cast<HDC>(w));
+      return 1;
+    } else if (panel != nullptr && (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN)) {
+      if (HBRUSH brush = panel->background_of(reinterpret_cast<HWND>(l), reinterpret_cast<HDC>(w)))
+        return reinterpret_cast<LRESULT>(brush);
+    } else if (panel != nullptr && message == WM_DPICHANGED) {
+      panel->change_dpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     } else if (panel != nullptr && message == WM_CLOSE) {
       DestroyWindow(window);
@@ -91,24 +144,24 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
   window_class.lpszClassName = kWindowClass;
   RegisterClassExW(&window_class);  // fails harmlessly when a panel registered it before
 
-  // Borderless, with the taskbar button; shown later, without taking the focus.
-  window_ =
-      CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(), WS_POPUP, 0, 0,
-                      kPanelDesignWidth, kPanelDesignHeight, nullptr, nullptr, instance, this);
+  // Borderless, with the taskbar button; shown later, without taking the focus. Its size waits for
+  // its DPI, which it has once it is made.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, wide(kPanelCaption).c_str(), WS_POPUP, 0,
+                            0, 0, 0, nullptr, nullptr, instance, this);
   if (window_ == nullptr)
     throw std::runtime_error("cannot make the main window: " + system_error_text(GetLastError()));
+  dpi_ = dpi_of(window_);
+  fonts_ = std::make_unique<PanelFonts>(dpi_);
+  SetWindowPos(window_, nullptr, 0, 0, scaled(width_), scaled(height_),
+               SWP_NOZORDER | SWP_NOACTIVATE);
   // The program's picture on the taskbar button and wherever Windows shows the window.
   big_icon_ = program_icon(GetSystemMetrics(SM_CXICON));
   small_icon_ = program_icon(GetSystemMetrics(SM_CXSMICON));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
-  // Tahoma 8 pt at 96 dpi is 11 pixels; Windows puts the nearest face in its place where it is
-  // missing.
-  font_ =
-      CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 
-  for (const PanelControl& c : kPanelControls) {
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    const PanelControl& c = kPanelControls[i];
     const wchar_t* window_class_name = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
@@ -133,48 +186,119 @@ StatusPanel::StatusPanel() : width_(kPanelDesignWidth), height_(kPanelDesignHeig
         extended = WS_EX_CLIENTEDGE;
         break;
     }
-    const POINT at = window_position(c);
-    // A drop-down's height includes its list.
-    const int height = c.kind == ControlKind::ComboBox ? c.height * 8 : c.height;
+    // Placed, and given a font, by lay_out().
     HWND control = CreateWindowExW(
-        extended, window_class_name, wide(c.text).c_str(), style, at.x, at.y, c.width, height,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(c.name))), instance,
-        nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (c.kind == ControlKind::Label)
-      size_label_to_text(control);
+        extended, window_class_name, wide(c.text).c_str(), style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(c.name))), instance, nullptr);
+    controls_[i] = control;
     if (c.kind == ControlKind::ComboBox) {
       ports_ = control;
       SetWindowTextW(control, wide(c.text).c_str());  // a combo box takes no text at creation
     }
-    if (c.kind == ControlKind::ListBox) {
+    if (c.kind == ControlKind::ListBox)
       printers_ = control;
-      SendMessageW(control, LB_SETITEMHEIGHT, 0, kPanelListItemHeight);
-    }
+    if (c.background != kNoBackground)
+      backgrounds_[i] = CreateSolidBrush(colour_ref(c.background));
   }
   for (std::size_t i = 0; i < labels_.size(); ++i)
     labels_[i] = GetDlgItem(window_, control_id(kPanelLabelNames[i]));
+  lay_out();
 }
 
 StatusPanel::~StatusPanel() {
   closed_ = nullptr;
   if (IsWindow(window_))
     DestroyWindow(window_);
-  DeleteObject(font_);
+  for (HBRUSH brush : backgrounds_) {
+    if (brush != nullptr)
+      DeleteObject(brush);
+  }
   for (HICON icon : {big_icon_, small_icon_}) {
     if (icon != nullptr)
       DestroyIcon(icon);
   }
 }
 
-void StatusPanel::size_label_to_text(HWND__* label) {
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
+int StatusPanel::scaled(int design) const {
+  return MulDiv(design, dpi_, USER_DEFAULT_SCREEN_DPI);
+}
+
+void StatusPanel::lay_out() {
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    const PanelControl& c = kPanelControls[i];
+    HWND control = controls_[i];
+    const POINT at = window_position(c);
+    const int width = scaled(c.width);
+    // A drop-down's height includes its list.
+    const int height = scaled(c.kind == ControlKind::ComboBox ? c.height * 8 : c.height);
+    // A caption is drawn whole or not at all: where the face standing in for Tahoma is wider than
+    // Tahoma, a caption too wide for its control gets a smaller size of it.
+    HFONT font = fonts_->text();
+    if (c.kind == ControlKind::Button || c.kind == ControlKind::GroupBox)
+      font = fonts_->fitting(wide(c.text), width - 2 * scaled(caption_margin(c.kind)));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowPos(control, nullptr, scaled(at.x), scaled(at.y), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (c.kind == ControlKind::Label)
+      size_label_to_text(control, text_of(control));
+    // A list box takes its rows' height from a new font, so the design's height comes after it.
+    if (c.kind == ControlKind::ListBox)
+      SendMessageW(control, LB_SETITEMHEIGHT, 0, scaled(kPanelListItemHeight));
+  }
+  // Moved and resized controls would otherwise keep parts of what they drew in the old layout.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void StatusPanel::change_dpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The controls keep their old fonts until lay_out() has given them new ones.
+  std::unique_ptr<PanelFonts> old_fonts = std::exchange(fonts_, std::make_unique<PanelFonts>(dpi));
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  lay_out();
+}
+
+void StatusPanel::paint_background(HDC dc) const {
+  RECT client{};
+  GetClientRect(window_, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  // In the design's order, so a later group covers an earlier one where they overlap.
+  for (std::size_t i = 0; i < std::size(kPanelControls); ++i) {
+    if (backgrounds_[i] == nullptr)
+      continue;
+    const PanelControl& c = kPanelControls[i];
+    const POINT at = window_position(c);
+    const RECT group{scaled(at.x), scaled(at.y), scaled(at.x) + scaled(c.width),
+                     scaled(at.y) + scaled(c.height)};
+    FillRect(dc, &group, backgrounds_[i]);
+  }
+}
+
+HBRUSH StatusPanel::background_of(HWND control, HDC dc) const {
+  const int id = GetDlgCtrlID(control);
+  if (GetParent(control) != window_ || id < kFirstControlId ||
+      id >= kFirstControlId + static_cast<int>(std::size(kPanelControls)))
+    return nullptr;
+  const std::size_t index = static_cast<std::size_t>(id - kFirstControlId);
+  const PanelControl& c = kPanelControls[index];
+  // The chooser and the list keep their white fields.
+  if (c.kind != ControlKind::Label && c.kind != ControlKind::GroupBox &&
+      c.kind != ControlKind::Button)
+    return nullptr;
+  const int area = coloured_area(c);
+  if (area < 0)
+    return nullptr;
+  const auto at = static_cast<std::size_t>(area);
+  SetBkColor(dc, colour_ref(kPanelControls[at].background));
+  return backgrounds_[at];
+}
+
+void StatusPanel::size_label_to_text(HWND__* label, const std::wstring& text) {
   HDC dc = GetDC(label);
-  HGDIOBJ before = SelectObject(dc, font_);
+  HGDIOBJ before =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, before);
   ReleaseDC(label, dc);
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -182,8 +306,11 @@ void StatusPanel::size_label_to_text(HWND__* label) {
 
 void StatusPanel::set_label(PanelLabel which, const std::string& text) {
   HWND label = labels_.at(static_cast<std::size_t>(which));
-  SetWindowTextW(label, wide(text).c_str());
-  size_label_to_text(label);
+  // Sized first: a label draws its new text at once, in the size it has, and a resize after
+  // would draw only the part it uncovers.
+  const std::wstring shown = wide(text);
+  size_label_to_text(label, shown);
+  SetWindowTextW(label, shown.c_str());
 }
 
 void StatusPanel::add_port(const std::string& entry) {
@@ -192,11 +319,7 @@ void StatusPanel::add_port(const std::string& entry) {
 }
 
 std::string StatusPanel::port_text() const {
-  const int length = GetWindowTextLengthW(ports_);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(ports_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return utf8(text);
+  return utf8(text_of(ports_));
 }
 
 void StatusPanel::clear_printer_list() {
@@ -219,7 +342,8 @@ void StatusPanel::apply_size() {
     ShowWindow(window_, SW_HIDE);
     return;
   }
-  SetWindowPos(window_, nullptr, 0, 0, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_, nullptr, 0, 0, scaled(width_), scaled(height_),
+               SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 

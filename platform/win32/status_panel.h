@@ -2,20 +2,30 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/panel.h"
+#include "platform/panel_design.h"
 
 struct HWND__;
 struct HICON__;
+struct HBRUSH__;
+struct HDC__;
+struct tagRECT;
 
 namespace talvex::platform::win32 {
+
+class PanelFonts;
 
 // The main window with the status panel, built from the panel's design: a borderless window at the
 // top-left corner that carries the program's taskbar button and icon, with the design's group
 // boxes, labels, buttons, port chooser and printer list (the controls of a group box are placed
-// within it, as children of the window). A size with a zero side hides it, any other shows it there
-// without activating it. It is not shown before show_window(), the start of the message loop.
+// within it, as children of the window), each group box filled with its colour. A size with a zero
+// side hides it, any other shows it there without activating it. It is not shown before
+// show_window(), the start of the message loop. Sizes and positions are the design's, in pixels at
+// 96 dpi: the window scales them, and its font, to the DPI of the monitor it is on, and lays itself
+// out again when it moves to one of another DPI.
 class StatusPanel final : public Panel {
  public:
   StatusPanel();
@@ -45,11 +55,24 @@ class StatusPanel final : public Panel {
 
  private:
   friend struct PanelEvents;
+  // A length of the design in pixels at the window's DPI.
+  int scaled(int design) const;
+  // Places every control, gives it its font and sizes the labels to their texts, at dpi_.
+  void lay_out();
+  void change_dpi(int dpi, const tagRECT& suggested);
+  void paint_background(HDC__* dc) const;
+  // The brush a label, group box or button draws its surroundings with, with `dc` set to draw text
+  // on it; nullptr for the system's own.
+  HBRUSH__* background_of(HWND__* control, HDC__* dc) const;
   void apply_size();
-  void size_label_to_text(HWND__* label);
+  void size_label_to_text(HWND__* label, const std::wstring& text);
 
   HWND__* window_ = nullptr;
-  void* font_ = nullptr;
+  int dpi_ = 96;
+  std::unique_ptr<PanelFonts> fonts_;
+  std::array<HWND__*, std::size(kPanelControls)> controls_{};
+  // The colours of the group boxes that have one, by the design's index.
+  std::array<HBRUSH__*, std::size(kPanelControls)> backgrounds_{};
   HICON__* big_icon_ = nullptr;
   HICON__* small_icon_ = nullptr;
   std::array<HWND__*, kPanelLabelCount> labels_{};
